@@ -1,0 +1,16 @@
+// The one header that system code includes.
+//
+// System code is written against the Win32/CE API and keeps its names and
+// signatures. On Windows this header is <windows.h> plus shims for the few
+// calls that exist only on Windows CE; on POSIX it is our own implementation
+// of exactly the kernel-level calls the portable core uses.
+#ifndef RECO_PLATFORM_PLATFORM_H_
+#define RECO_PLATFORM_PLATFORM_H_
+
+#if defined(_WIN32)
+#include "platform/windows/win32_shims.h"
+#else
+#include "platform/posix/win32_api.h"
+#endif
+
+#endif  // RECO_PLATFORM_PLATFORM_H_

@@ -1,0 +1,391 @@
+// Files and directories: CreateFileW and its CE twin, sizes, the file
+// pointer, end of file, attributes, directories.
+#include "platform/posix/files.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <map>
+#include <mutex>
+#include <utility>
+
+#include "platform/text_convert.h"
+
+namespace posix_layer {
+namespace {
+
+std::mutex g_mapped_mutex;
+std::map<std::pair<dev_t, ino_t>, int> g_mapped_files;
+
+// Windows reports a missing directory on the way as ERROR_PATH_NOT_FOUND and
+// only a missing last component as ERROR_FILE_NOT_FOUND.
+void SetNotFoundError(const std::string& host) {
+  const size_t slash = host.find_last_of('/');
+  if (slash == std::string::npos || slash == 0) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return;
+  }
+  struct stat st;
+  const std::string parent = host.substr(0, slash);
+  if (stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+  } else {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+  }
+}
+
+void SetErrorForPath(int err, const std::string& host) {
+  if (err == ENOENT) {
+    SetNotFoundError(host);
+  } else {
+    SetLastErrorFromErrno(err);
+  }
+}
+
+// Share modes become flock() locks, which belong to one open file
+// description and so also separate two openers inside one process.
+// Share READ with read access is a shared lock; share 0, or any writer that
+// does not share writing, holds the file alone.
+int LockFor(DWORD access, DWORD share_mode) {
+  if ((share_mode & FILE_SHARE_READ) && (share_mode & FILE_SHARE_WRITE)) return 0;
+  if (share_mode == 0 || (access & GENERIC_WRITE)) return LOCK_EX;
+  return LOCK_SH;
+}
+
+FileObject* LookUpFile(HANDLE handle) {
+  return static_cast<FileObject*>(LookUpHandle(handle, HandleObject::Kind::kFile));
+}
+
+}  // namespace
+
+bool FileObject::Close() {
+  if (fd >= 0 && close(fd) != 0) {
+    fd = -1;
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  fd = -1;
+  return true;
+}
+
+void AddMappedFile(dev_t device, ino_t inode) {
+  std::lock_guard<std::mutex> lock(g_mapped_mutex);
+  ++g_mapped_files[{device, inode}];
+}
+
+void RemoveMappedFile(dev_t device, ino_t inode) {
+  std::lock_guard<std::mutex> lock(g_mapped_mutex);
+  auto it = g_mapped_files.find({device, inode});
+  if (it != g_mapped_files.end() && --it->second == 0) g_mapped_files.erase(it);
+}
+
+bool IsMappedFile(dev_t device, ino_t inode) {
+  std::lock_guard<std::mutex> lock(g_mapped_mutex);
+  return g_mapped_files.count({device, inode}) != 0;
+}
+
+std::string HostPath(LPCWSTR path) {
+  std::string host = Utf16ToUtf8(path);
+  for (char& c : host) {
+    if (c == '\\') c = '/';
+  }
+  return host;
+}
+
+}  // namespace posix_layer
+
+using posix_layer::FileObject;
+
+HANDLE CreateFileW(LPCWSTR path, DWORD desired_access, DWORD share_mode,
+                   LPSECURITY_ATTRIBUTES /*security*/, DWORD creation_disposition,
+                   DWORD /*flags_and_attributes*/, HANDLE /*template_file*/) {
+  if (posix_layer::InjectedFault(platform_fault::Call::kCreateFile)) return INVALID_HANDLE_VALUE;
+  if (path == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  const std::string host = posix_layer::HostPath(path);
+  if (host.empty()) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  const bool reads = (desired_access & GENERIC_READ) != 0;
+  const bool writes = (desired_access & GENERIC_WRITE) != 0;
+  int flags = O_CLOEXEC | (writes ? (reads ? O_RDWR : O_WRONLY) : O_RDONLY);
+  switch (creation_disposition) {
+    case CREATE_NEW:
+      flags |= O_CREAT | O_EXCL;
+      break;
+    case CREATE_ALWAYS:
+    case OPEN_ALWAYS:
+      flags |= O_CREAT;
+      break;
+    case OPEN_EXISTING:
+      break;
+    case TRUNCATE_EXISTING:
+      if (!writes) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+      }
+      break;
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return INVALID_HANDLE_VALUE;
+  }
+  struct stat before;
+  const bool existed = stat(host.c_str(), &before) == 0;
+  if (existed && S_ISDIR(before.st_mode)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  const int fd = open(host.c_str(), flags, 0666);
+  if (fd < 0) {
+    if (errno == EEXIST) {
+      SetLastError(ERROR_FILE_EXISTS);
+    } else {
+      posix_layer::SetErrorForPath(errno, host);
+    }
+    return INVALID_HANDLE_VALUE;
+  }
+  // The share check comes before any truncation, so that a refused opener
+  // never destroys the content another opener holds.
+  const int lock = posix_layer::LockFor(desired_access, share_mode);
+  if (lock != 0 && flock(fd, lock | LOCK_NB) != 0) {
+    const int err = errno;
+    close(fd);
+    SetLastError(err == EWOULDBLOCK ? ERROR_SHARING_VIOLATION
+                                    : posix_layer::Win32ErrorFromErrno(err));
+    return INVALID_HANDLE_VALUE;
+  }
+  struct stat st;
+  if (fstat(fd, &st) != 0) {
+    posix_layer::SetLastErrorFromErrno(errno);
+    close(fd);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (creation_disposition == CREATE_ALWAYS || creation_disposition == TRUNCATE_EXISTING) {
+    if (posix_layer::IsMappedFile(st.st_dev, st.st_ino)) {
+      close(fd);
+      SetLastError(ERROR_USER_MAPPED_FILE);
+      return INVALID_HANDLE_VALUE;
+    }
+    if (ftruncate(fd, 0) != 0) {
+      posix_layer::SetLastErrorFromErrno(errno);
+      close(fd);
+      return INVALID_HANDLE_VALUE;
+    }
+  }
+  auto* file = new FileObject();
+  file->fd = fd;
+  file->access = desired_access;
+  file->device = st.st_dev;
+  file->inode = st.st_ino;
+  // Windows reports an existing file that CREATE_ALWAYS or OPEN_ALWAYS
+  // opened through the last error, on success.
+  const bool report_existing =
+      existed && (creation_disposition == CREATE_ALWAYS || creation_disposition == OPEN_ALWAYS);
+  SetLastError(report_existing ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+  return posix_layer::RegisterHandle(file);
+}
+
+HANDLE CreateFileForMappingW(LPCWSTR path, DWORD desired_access, DWORD share_mode,
+                             LPSECURITY_ATTRIBUTES security, DWORD creation_disposition,
+                             DWORD flags_and_attributes, HANDLE template_file) {
+  return CreateFileW(path, desired_access, share_mode, security, creation_disposition,
+                     flags_and_attributes, template_file);
+}
+
+DWORD GetFileSize(HANDLE handle, LPDWORD size_high) {
+  if (posix_layer::InjectedFault(platform_fault::Call::kGetFileSize)) return INVALID_FILE_SIZE;
+  FileObject* file = posix_layer::LookUpFile(handle);
+  if (file == nullptr) return INVALID_FILE_SIZE;
+  struct stat st;
+  if (fstat(file->fd, &st) != 0) {
+    posix_layer::SetLastErrorFromErrno(errno);
+    return INVALID_FILE_SIZE;
+  }
+  const uint64_t size = static_cast<uint64_t>(st.st_size);
+  if (size_high != nullptr) *size_high = static_cast<DWORD>(size >> 32);
+  SetLastError(ERROR_SUCCESS);
+  return static_cast<DWORD>(size);
+}
+
+DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distance_high, DWORD move_method) {
+  if (posix_layer::InjectedFault(platform_fault::Call::kSetFilePointer)) {
+    return INVALID_SET_FILE_POINTER;
+  }
+  FileObject* file = posix_layer::LookUpFile(handle);
+  if (file == nullptr) return INVALID_SET_FILE_POINTER;
+  int64_t offset = distance;
+  if (distance_high != nullptr) {
+    offset = static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distance_high))
+                                   << 32) |
+                                  static_cast<uint32_t>(distance));
+  }
+  int whence = SEEK_SET;
+  if (move_method == FILE_CURRENT) {
+    whence = SEEK_CUR;
+  } else if (move_method == FILE_END) {
+    whence = SEEK_END;
+  } else if (move_method != FILE_BEGIN) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_SET_FILE_POINTER;
+  }
+  const off_t current = lseek(file->fd, 0, SEEK_CUR);
+  const off_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? current
+                                                                   : lseek(file->fd, 0, SEEK_END);
+  if (base + offset < 0) {
+    lseek(file->fd, current, SEEK_SET);
+    SetLastError(ERROR_NEGATIVE_SEEK);
+    return INVALID_SET_FILE_POINTER;
+  }
+  const off_t result = lseek(file->fd, static_cast<off_t>(base + offset), SEEK_SET);
+  if (result < 0) {
+    posix_layer::SetLastErrorFromErrno(errno);
+    return INVALID_SET_FILE_POINTER;
+  }
+  if (distance_high != nullptr) *distance_high = static_cast<LONG>(result >> 32);
+  SetLastError(ERROR_SUCCESS);
+  return static_cast<DWORD>(result);
+}
+
+BOOL SetEndOfFile(HANDLE handle) {
+  if (posix_layer::InjectedFault(platform_fault::Call::kSetEndOfFile)) return FALSE;
+  FileObject* file = posix_layer::LookUpFile(handle);
+  if (file == nullptr) return FALSE;
+  if ((file->access & GENERIC_WRITE) == 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  if (posix_layer::IsMappedFile(file->device, file->inode)) {
+    SetLastError(ERROR_USER_MAPPED_FILE);
+    return FALSE;
+  }
+  const off_t position = lseek(file->fd, 0, SEEK_CUR);
+  if (position < 0 || ftruncate(file->fd, position) != 0) {
+    posix_layer::SetLastErrorFromErrno(errno);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD to_read, LPDWORD read_count,
+              void* /*overlapped*/) {
+  FileObject* file = posix_layer::LookUpFile(handle);
+  if (read_count != nullptr) *read_count = 0;
+  if (file == nullptr) return FALSE;
+  if ((file->access & GENERIC_READ) == 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  DWORD total = 0;
+  auto* out = static_cast<char*>(buffer);
+  while (total < to_read) {
+    const ssize_t n = read(file->fd, out + total, to_read - total);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      posix_layer::SetLastErrorFromErrno(errno);
+      return FALSE;
+    }
+    if (n == 0) break;
+    total += static_cast<DWORD>(n);
+  }
+  if (read_count != nullptr) *read_count = total;
+  return TRUE;
+}
+
+BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD to_write, LPDWORD written,
+               void* /*overlapped*/) {
+  FileObject* file = posix_layer::LookUpFile(handle);
+  if (written != nullptr) *written = 0;
+  if (file == nullptr) return FALSE;
+  if ((file->access & GENERIC_WRITE) == 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  DWORD total = 0;
+  const auto* in = static_cast<const char*>(buffer);
+  while (total < to_write) {
+    const ssize_t n = write(file->fd, in + total, to_write - total);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      posix_layer::SetLastErrorFromErrno(errno);
+      if (written != nullptr) *written = total;
+      return FALSE;
+    }
+    total += static_cast<DWORD>(n);
+  }
+  if (written != nullptr) *written = total;
+  return TRUE;
+}
+
+BOOL DeleteFileW(LPCWSTR path) {
+  if (path == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const std::string host = posix_layer::HostPath(path);
+  if (unlink(host.c_str()) != 0) {
+    posix_layer::SetErrorForPath(errno, host);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+DWORD GetFileAttributesW(LPCWSTR path) {
+  if (posix_layer::InjectedFault(platform_fault::Call::kGetFileAttributes)) {
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  if (path == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  const std::string host = posix_layer::HostPath(path);
+  struct stat st;
+  if (host.empty() || stat(host.c_str(), &st) != 0) {
+    if (host.empty()) {
+      SetLastError(ERROR_PATH_NOT_FOUND);
+    } else {
+      posix_layer::SetErrorForPath(errno, host);
+    }
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  if (S_ISDIR(st.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+  if (access(host.c_str(), W_OK) != 0) return FILE_ATTRIBUTE_READONLY;
+  return FILE_ATTRIBUTE_NORMAL;
+}
+
+BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES /*security*/) {
+  if (posix_layer::InjectedFault(platform_fault::Call::kCreateDirectory)) return FALSE;
+  if (path == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const std::string host = posix_layer::HostPath(path);
+  if (host.empty()) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return FALSE;
+  }
+  if (mkdir(host.c_str(), 0777) != 0) {
+    // A missing parent is ERROR_PATH_NOT_FOUND on Windows, never "file".
+    SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : posix_layer::Win32ErrorFromErrno(errno));
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL RemoveDirectoryW(LPCWSTR path) {
+  if (path == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const std::string host = posix_layer::HostPath(path);
+  if (rmdir(host.c_str()) != 0) {
+    posix_layer::SetErrorForPath(errno, host);
+    return FALSE;
+  }
+  return TRUE;
+}

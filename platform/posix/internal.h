@@ -1,0 +1,49 @@
+// Helpers shared by the files of the POSIX layer; not for system code.
+#ifndef RECO_PLATFORM_POSIX_INTERNAL_H_
+#define RECO_PLATFORM_POSIX_INTERNAL_H_
+
+#include <string>
+
+#include "platform/fault.h"
+#include "platform/posix/win32_api.h"
+
+namespace posix_layer {
+
+// Sets the last error from errno through the one errno table; an errno the
+// table does not know becomes ERROR_GEN_FAILURE.
+void SetLastErrorFromErrno(int err);
+DWORD Win32ErrorFromErrno(int err);
+
+// The host path for a system path: UTF-8, with every backslash a slash.
+std::string HostPath(LPCWSTR path);
+
+// True (with the last error set) when a fault is armed for `call`.
+inline bool InjectedFault(platform_fault::Call call) {
+  uint32_t error = 0;
+  if (!platform_fault::Fires(call, &error)) return false;
+  SetLastError(error);
+  return true;
+}
+
+// Every handle the layer gives out points at one of these. The registry of
+// live handles lets every call reject stale and foreign values.
+struct HandleObject {
+  enum class Kind { kFile, kMapping, kRegistryKey };
+  explicit HandleObject(Kind k) : kind(k) {}
+  virtual ~HandleObject() = default;
+  // Called by CloseHandle; returns false (with the last error set) to keep
+  // the handle open.
+  virtual bool Close() = 0;
+  const Kind kind;
+};
+
+HANDLE RegisterHandle(HandleObject* object);
+// The live object behind `handle` if it is of `kind`, else nullptr with
+// ERROR_INVALID_HANDLE.
+HandleObject* LookUpHandle(HANDLE handle, HandleObject::Kind kind);
+// Removes `handle` from the registry; returns the object, or nullptr.
+HandleObject* UnregisterHandle(HANDLE handle);
+
+}  // namespace posix_layer
+
+#endif  // RECO_PLATFORM_POSIX_INTERNAL_H_

@@ -1,0 +1,25 @@
+// The host side of recoctl: file names given on its command line, and text
+// it prints, in UTF-8 on both targets.
+#ifndef RECO_TOOLS_RECOCTL_HOST_H_
+#define RECO_TOOLS_RECOCTL_HOST_H_
+
+#include <string>
+
+#include "platform/platform.h"
+
+using WString = std::basic_string<WCHAR>;
+
+// A host path ("/tmp/a.ini" on Linux, "C:\x\a.ini" on Windows) as the system
+// names it: UTF-16 with backslashes.
+WString SystemPathFromHost(const std::string& host_path);
+
+// UTF-8 text to and from the system's UTF-16.
+WString Wide(const std::string& utf8);
+std::string Narrow(const WCHAR* text);
+
+// Writes UTF-8 bytes to standard output or error as they are (no newline
+// translation on Windows).
+void PrintOut(const std::string& text);
+void PrintErr(const std::string& text);
+
+#endif  // RECO_TOOLS_RECOCTL_HOST_H_
