@@ -57,6 +57,9 @@ int IniFile::IniOpen(LPCWSTR path, DWORD access, DWORD room) {
     if (view_ == nullptr) {
       CloseHandle(mapping_);
       mapping_ = nullptr;
+      // The mapping grew the new file to its capacity; a failed opening for
+      // writing leaves it as empty as CREATE_ALWAYS made it.
+      if (writing && SetFilePointer(file_, 0, nullptr, FILE_BEGIN) == 0) SetEndOfFile(file_);
       CloseHandle(file_);
       file_ = nullptr;
       return 0;
