@@ -14,6 +14,7 @@
 #include <cstddef>
 
 #include "platform/platform.h"
+#include "shared/regions.h"
 
 // Header record, block offset 0, 92 bytes; stored as one byte record under
 // the key "option". Words without a name are the server's settings: the tool
@@ -132,22 +133,22 @@ struct PreferenceBlock {
   DWORD ExtendWord0;             // 1996: server setting, key "Extend"
   DWORD ExtendSize;              // 2000: base of the pages' font-size list
   BYTE Reserved2004[524];        // 2004: neither read nor written
-  BYTE PuncSymb[196];            // 2528: punctuation record
-  BYTE SoftKeyboardTable[11596]; // 2724: soft keyboards
-  BYTE SkinTable[17088];         // 14320: skins
-  BYTE MenuLangTable[6484];      // 31408: interface languages
-  BYTE RecoLangTable[4864];      // 37892: recognition languages
-  BYTE SearchTable[47444];       // 42756: search engines
-  BYTE ErrorTexts[660];          // 90200: error-message texts
-  BYTE GestureImage[524];        // 90860: gesture background image path
-  BYTE MainMenuTexts[1792];      // 91384: main-menu texts
-  BYTE AdaptManageTexts[320];    // 93176: adaptation-manager texts
-  BYTE RecoOptionTexts[2368];    // 93496: recognition-option texts
-  BYTE DicManageTexts[384];      // 95864: glossary-manager texts
-  BYTE MacroManageTexts[704];    // 96248: macro-manager texts
+  PuncSymbRegion PuncSymb;                   // 2528: punctuation record
+  SoftKeyboardTableRegion SoftKeyboardTable; // 2724: soft keyboards
+  SkinTableRegion SkinTable;                 // 14320: skins
+  MenuLangTableRegion MenuLangTable;         // 31408: interface languages
+  RecoLangTableRegion RecoLangTable;         // 37892: recognition languages
+  SearchTableRegion SearchTable;             // 42756: search engines
+  ErrorTextsRegion ErrorTexts;               // 90200: error-message texts
+  GestureImageRegion GestureImage;           // 90860: gesture background image path
+  MainMenuTextsRegion MainMenuTexts;         // 91384: main-menu texts
+  AdaptManageTextsRegion AdaptManageTexts;   // 93176: adaptation-manager texts
+  RecoOptionTextsRegion RecoOptionTexts;     // 93496: recognition-option texts
+  DicManageTextsRegion DicManageTexts;       // 95864: glossary-manager texts
+  MacroManageTextsRegion MacroManageTexts;   // 96248: macro-manager texts
   BYTE Reserved96952[832];       // 96952: neither read nor written
-  BYTE TabPagesTexts[4672];      // 97784: system-option and tab-page texts
-  BYTE WizardTexts[2624];        // 102456: set-up wizard texts
+  TabPagesTextsRegion TabPagesTexts;         // 97784: system-option and tab-page texts
+  WizardTextsRegion WizardTexts;             // 102456: set-up wizard texts
 };
 
 static_assert(sizeof(PreferenceBlock) == 105080, "PreferenceBlock size");

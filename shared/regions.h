@@ -24,7 +24,7 @@ struct PuncSymbRegion {
 
 // ---- Soft keyboards (11,596 bytes) ------------------------------------------
 
-constexpr int kMaxSoftKeyboards = 15;
+constexpr DWORD kMaxSoftKeyboards = 15;
 
 // One keyboard, or a separator (Name "ID_KB_SEPARATOR", texts empty).
 struct SoftKeyboardLayout {
@@ -46,8 +46,8 @@ struct SoftKeyboardTableRegion {
 
 // ---- Skins (17,088 bytes) ----------------------------------------------------
 
-constexpr int kSkinSlots = 10;
-constexpr int kMaxSkins = 9;  // the tenth slot is never filled
+constexpr DWORD kSkinSlots = 10;
+constexpr DWORD kMaxSkins = 9;  // the tenth slot is never filled
 
 struct SkinEntry {
   DWORD SIZE;          // 0: low 16 bits of "SIZE"
@@ -67,7 +67,7 @@ struct SkinTableRegion {
 
 // ---- Interface languages (6,484 bytes) ---------------------------------------
 
-constexpr int kMaxMenuLangs = 5;
+constexpr DWORD kMaxMenuLangs = 5;
 
 struct MenuLangEntry {
   WCHAR Language[64];  // 0: value in "LANGUAGE"; also the entry's section
@@ -83,7 +83,7 @@ struct MenuLangTableRegion {
 
 // ---- Recognition languages (4,864 bytes) --------------------------------------
 
-constexpr int kRecoLangSlots = 5;
+constexpr DWORD kRecoLangSlots = 5;
 
 struct RecoLangEntry {
   DWORD Kind;             // 0: 0x1000 Simplified Chinese, 0x101 English (server's)
@@ -111,9 +111,9 @@ struct RecoLangTableRegion {
 
 // ---- Search engines (47,444 bytes) ---------------------------------------------
 
-constexpr int kMaxSearchEngines = 10;
-constexpr int kMaxSearchItems = 10;   // items read per engine
-constexpr int kSearchItemSlots = 12;  // room in an engine record
+constexpr DWORD kMaxSearchEngines = 10;
+constexpr DWORD kMaxSearchItems = 10;   // items read per engine
+constexpr DWORD kSearchItemSlots = 12;  // room in an engine record
 
 struct SearchItem {
   WCHAR Name[32];   // 0: value of the item's key; also the item's section
