@@ -193,4 +193,126 @@ const WCHAR* wcsrchr(const WCHAR* s, WCHAR c);
 WCHAR* wcsrchr(WCHAR* s, WCHAR c);
 size_t wcsspn(const WCHAR* s, const WCHAR* accept);
 
+// ---- Registry (platform/posix/registry.cpp) ------------------------------------
+
+// The registry is one text file: the one named by the environment variable
+// RECO_REGISTRY_FILE, else $XDG_CONFIG_HOME/recorange/registry, else
+// ~/.config/recorange/registry. It is read afresh by every call and rewritten
+// whole (under a lock, through a rename) by every change, so several
+// processes share it. A missing file holds no keys; a line that does not
+// parse is ignored. Format, UTF-8:
+//   [HKEY_LOCAL_MACHINE\Software\Vendor\Product]
+//   "Hotkey"=4:61000000          type, then the data bytes in hexadecimal
+//   "Path"=1:"\Program Files\X\" type, then a string stored with its terminator
+// Key names compare without regard to ASCII case; empty components and a
+// trailing backslash are ignored. Results are Win32 error codes; the last
+// error is not changed.
+
+typedef struct HKEY__* HKEY;
+typedef HKEY* PHKEY;
+typedef DWORD REGSAM;
+
+#define HKEY_CLASSES_ROOT (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000000u)))
+#define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000001u)))
+#define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000002u)))
+#define HKEY_USERS (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000003u)))
+
+#define KEY_QUERY_VALUE 0x1u
+#define KEY_SET_VALUE 0x2u
+#define KEY_CREATE_SUB_KEY 0x4u
+#define KEY_ENUMERATE_SUB_KEYS 0x8u
+#define KEY_NOTIFY 0x10u
+#define KEY_READ 0x20019u
+#define KEY_WRITE 0x20006u
+#define KEY_ALL_ACCESS 0xF003Fu
+
+#define REG_NONE 0u
+#define REG_SZ 1u
+#define REG_EXPAND_SZ 2u
+#define REG_BINARY 3u
+#define REG_DWORD 4u
+#define REG_MULTI_SZ 7u
+
+#define REG_OPTION_NON_VOLATILE 0u
+#define REG_CREATED_NEW_KEY 1u
+#define REG_OPENED_EXISTING_KEY 2u
+
+#define ERROR_BADDB 1009L
+#define ERROR_KEY_DELETED 1018L
+#define ERROR_MOD_NOT_FOUND 126L
+
+LONG RegOpenKeyExW(HKEY key, LPCWSTR sub_key, DWORD options, REGSAM desired, PHKEY result);
+LONG RegCreateKeyExW(HKEY key, LPCWSTR sub_key, DWORD reserved, LPWSTR class_name, DWORD options,
+                     REGSAM desired, LPSECURITY_ATTRIBUTES security, PHKEY result,
+                     LPDWORD disposition);
+// With no data buffer, the size of the value in *data_size. With a buffer too
+// small for the value: ERROR_MORE_DATA, the size needed in *data_size and the
+// buffer untouched (as Wine's advapi32 leaves it).
+LONG RegQueryValueExW(HKEY key, LPCWSTR value_name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                      LPDWORD data_size);
+LONG RegSetValueExW(HKEY key, LPCWSTR value_name, DWORD reserved, DWORD type, const BYTE* data,
+                    DWORD data_size);
+LONG RegDeleteValueW(HKEY key, LPCWSTR value_name);
+// Fails with ERROR_ACCESS_DENIED while the key has subkeys, as Windows does.
+LONG RegDeleteKeyW(HKEY key, LPCWSTR sub_key);
+LONG RegCloseKey(HKEY key);
+
+// ---- Locale (platform/posix/locale.cpp) -----------------------------------------
+
+// The language of the POSIX locale the user chose for messages (LC_ALL, else
+// LC_MESSAGES, else LANG, as Wine reads it): "zh_CN" is 2052, "zh_TW" 1028,
+// "de_DE" 1031 and so on; a language alone takes its primary country; "C",
+// "POSIX", an unset or an unknown locale give 1033.
+LANGID GetUserDefaultLangID();
+
+// ---- Module (platform/posix/module.cpp) -----------------------------------------
+
+typedef struct HINSTANCE__* HINSTANCE;
+typedef HINSTANCE HMODULE;
+
+// Only the running executable (module nullptr) is known. The path uses
+// backslashes. A buffer too small receives size - 1 characters and a
+// terminator; the result is then `size` with ERROR_INSUFFICIENT_BUFFER.
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR file_name, DWORD size);
+
+// ---- Shell (platform/posix/shell.cpp) -------------------------------------------
+
+typedef struct HWND__* HWND;
+struct ITEMIDLIST;
+typedef ITEMIDLIST* LPITEMIDLIST;
+typedef const ITEMIDLIST* LPCITEMIDLIST;
+
+// The shell's allocator, as much of the COM interface as the system uses.
+struct IMalloc {
+  virtual ULONG AddRef() = 0;
+  virtual ULONG Release() = 0;
+  virtual void* Alloc(SIZE_T size) = 0;
+  virtual void Free(void* block) = 0;
+
+ protected:
+  ~IMalloc() = default;
+};
+typedef IMalloc* LPMALLOC;
+
+#define E_FAIL (static_cast<HRESULT>(0x80004005u))
+#define E_INVALIDARG (static_cast<HRESULT>(0x80070057u))
+#define E_OUTOFMEMORY (static_cast<HRESULT>(0x8007000Eu))
+
+HRESULT SHGetMalloc(LPMALLOC* malloc);
+// Folder 17 is the user's data directory: $XDG_DATA_HOME when it is an
+// absolute path, else ~/.local/share; E_FAIL without either. Other numbers
+// give E_INVALIDARG. The id list is freed through the shell's allocator.
+HRESULT SHGetSpecialFolderLocation(HWND owner, int folder, LPITEMIDLIST* id_list);
+// The path of the id list, with backslashes, into `path` (MAX_PATH units);
+// FALSE with an empty path when it does not fit.
+BOOL SHGetPathFromIDListW(LPCITEMIDLIST id_list, LPWSTR path);
+
+// ---- Graphics objects (platform/posix/gdi.cpp) ----------------------------------
+
+typedef void* HGDIOBJ;
+
+// There is no drawing on POSIX: deletion is counted for tests
+// (platform/test_hooks.h) and fails only for a null handle.
+BOOL DeleteObject(HGDIOBJ object);
+
 #endif  // RECO_PLATFORM_POSIX_WIN32_API_H_

@@ -37,4 +37,22 @@ inline HANDLE CreateFileForMappingW(LPCWSTR path, DWORD desired_access, DWORD sh
                      flags_and_attributes, template_file);
 }
 
+// The shell: CE's ceshell.dll exports, by ordinals 12, 10 and 11, the same
+// three calls as the desktop shell's SHGetMalloc, SHGetSpecialFolderLocation
+// and SHGetPathFromIDListW, which the system calls by these names.
+#include <shlobj.h>
+
+// The system asks for folder 17 as the base of its data directory. On
+// desktop Windows folder 17 is CSIDL_DRIVES ("My Computer"), which has an id
+// list but no path, so the data directory would fall back to the
+// installation directory, which users may not be able to write. Folder 17 is
+// therefore taken to mean the user's roaming application-data folder
+// (CSIDL_APPDATA); every other number keeps its desktop meaning.
+inline HRESULT CeSHGetSpecialFolderLocation(HWND owner, int folder, LPITEMIDLIST* id_list) {
+  constexpr int kCeDataFolder = 17;
+  return ::SHGetSpecialFolderLocation(owner, folder == kCeDataFolder ? CSIDL_APPDATA : folder,
+                                      id_list);
+}
+#define SHGetSpecialFolderLocation CeSHGetSpecialFolderLocation
+
 #endif  // RECO_PLATFORM_WINDOWS_WIN32_SHIMS_H_
