@@ -1,0 +1,428 @@
+// Runs an edit script decoded from the input against a file opened for
+// writing and against a model of the text the writer must produce: an
+// ordered list of sections, each an ordered list of keys. After every edit
+// the engine's text must equal the model's, character for character, and
+// every key must read back with the value the model holds; after closing,
+// the file on disk must be exactly the byte-order mark and that text, and
+// read back the same when opened for reading. Small rooms make capacity
+// failures frequent: a failed edit must leave the text as it was.
+//
+// Input: byte 0 picks the room; then edits, each
+//   [op] [section] [key] [value...]      (the value only where the op takes
+//   one)
+// op % 6: 0 set, 1 delete key, 2 delete section, 3 set record, 4 close, check
+// the file and open it again for writing, 5 check that the file is held
+// exclusively. A value is [length] then one byte per character, or, when
+// bit 7 of the length is set, (length & 0x7F) * 8 characters of a pattern.
+// A record is [count] bytes following a pattern; op bit 7 passes no bytes.
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fuzz/fuzz_support.h"
+#include "ini/ini_file.h"
+
+namespace {
+
+using fuzz_support::EqualNoCase;
+using fuzz_support::Show;
+using fuzz_support::WString;
+
+// Names are drawn from lists of what must round-trip.
+//
+// Section names are compared inside the brackets without trimming, so
+// blanks, "=", ";", "#" and "[" are all safe there. "]" is not: the header
+// "[a]b]" is also the header of section "a". CR and LF would split the line.
+const WCHAR* const kSections[] = {u"option", u"Option", u"OPTION", u"a",  u"A",
+                                  u"b",      u"a b",    u" a",     u"a ", u"x=y",
+                                  u";c",     u"#d",     u"[e",     u"\t", u""};
+// A key line is matched after its leading blanks, with optional blanks
+// before its "=", and is a comment or the end of the section when it starts
+// with ";", "#" or "[". So a key may not start with a blank (it would never
+// be found again), end with one ("a " and "a" would be the same key), hold
+// "=" (the key ends at the first one) or start with ";", "#" or "[". Blanks
+// and those characters inside the name are fine. The empty key stands for
+// "no key" and deletes the section.
+const WCHAR* const kKeys[] = {u"option", u"Option", u"SCRange", u"scrange", u"LatinRange",
+                              u"Extend", u"k",      u"K",       u"a b",     u"a;b",
+                              u"a]b",    u"k#",     u"k[1]",    u""};
+// Values may hold anything but LF and U+0000, including blanks at either
+// end (the writer quotes them), quotes, a CR and units outside ASCII.
+const WCHAR kValueChars[] = {u'a', u'Z', u'0', u'9',  u' ',   u'\t',  u'"',   u'=',  u';',
+                             u'#', u'[', u']', u'\r', 0x00E9, 0x3042, 0xFEFF, 0xD800};
+const DWORD kRooms[] = {65536, 512, 1024, 4096, 2048, 0, 1, 2};
+constexpr size_t kMaxEdits = 48;
+
+template <typename T, size_t N>
+const T& Pick(const T (&table)[N], uint8_t b) {
+  return table[b % N];
+}
+
+bool IsBlank(WCHAR c) { return c == u' ' || c == u'\t'; }
+bool NeedsQuotes(const WString& v) {
+  return !v.empty() && (IsBlank(v.front()) || IsBlank(v.back()));
+}
+
+// What a reader gets back for a value the writer stored: the writer quotes
+// only values with a blank at either end, so a value that itself begins and
+// ends with a quote loses that pair when read.
+WString ReadBack(const WString& v) {
+  if (NeedsQuotes(v) || v.size() < 2 || v.front() != u'"' || v.back() != u'"') return v;
+  return v.substr(1, v.size() - 2);
+}
+
+WString RecordText(const std::vector<BYTE>& bytes) {
+  static const char kHex[] = "0123456789ABCDEF";
+  WString text;
+  unsigned sum = 0;
+  for (BYTE b : bytes) {
+    text.push_back(kHex[b >> 4]);
+    text.push_back(kHex[b & 15]);
+    sum += b;
+  }
+  text.push_back(kHex[(sum >> 4) & 15]);
+  text.push_back(kHex[sum & 15]);
+  return text;
+}
+
+class Model {
+ public:
+  struct Key {
+    WString name;
+    WString value;
+  };
+  struct Section {
+    WString name;
+    std::vector<Key> keys;
+  };
+
+  void Reset(DWORD capacity) {
+    capacity_ = capacity;
+    bom_ = capacity >= 2;
+    sections_.clear();
+  }
+
+  const std::vector<Section>& Sections() const { return sections_; }
+
+  WString Render() const { return Render(sections_); }
+  DWORD Used() const { return Used(sections_); }
+
+  // The edit as the writer must do it. *header_added tells whether a new,
+  // empty header stayed although the key did not fit.
+  int SetString(const WString& section, const WCHAR* key, const WCHAR* value, bool* header_added) {
+    *header_added = false;
+    if (section.empty()) return 0;
+    const bool has_key = key != nullptr && key[0] != 0;
+    auto found = std::find_if(sections_.begin(), sections_.end(),
+                              [&](const Section& s) { return EqualNoCase(s.name, section); });
+    if (found == sections_.end()) {
+      if (!has_key) return 1;
+      std::vector<Section> next = sections_;
+      next.push_back({section, {}});
+      if (!Fits(next)) return 0;
+      sections_ = next;
+      *header_added = true;
+      if (value == nullptr) return 1;
+      found = sections_.end() - 1;
+    } else if (!has_key) {
+      sections_.erase(found);
+      return 1;
+    }
+    const size_t index = static_cast<size_t>(found - sections_.begin());
+    std::vector<Section> next = sections_;
+    std::vector<Key>& keys = next[index].keys;
+    auto old = std::find_if(keys.begin(), keys.end(),
+                            [&](const Key& k) { return EqualNoCase(k.name, key); });
+    if (value == nullptr) {
+      if (old != keys.end()) keys.erase(old);
+    } else if (old == keys.end()) {
+      keys.push_back({key, value});
+    } else {
+      // The line is written anew: the key as the caller spells it now.
+      *old = {key, value};
+    }
+    if (!Fits(next)) return 0;
+    sections_ = next;
+    return 1;
+  }
+
+ private:
+  static WString Render(const std::vector<Section>& sections) {
+    WString text;
+    for (const Section& s : sections) {
+      text += u"[" + s.name + u"]\r\n";
+      for (const Key& k : s.keys) {
+        const WString quote = NeedsQuotes(k.value) ? u"\"" : u"";
+        text += k.name + u"=" + quote + k.value + quote + u"\r\n";
+      }
+    }
+    return text;
+  }
+  DWORD Used(const std::vector<Section>& sections) const {
+    return (bom_ ? 2 : 0) + static_cast<DWORD>(2 * Render(sections).size());
+  }
+  bool Fits(const std::vector<Section>& sections) const { return Used(sections) <= capacity_; }
+
+  std::vector<Section> sections_;
+  DWORD capacity_ = 0;
+  bool bom_ = false;
+};
+
+class Input {
+ public:
+  Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  bool Empty() const { return pos_ >= size_; }
+  uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+
+  WString Value() {
+    const uint8_t length = Byte();
+    WString value;
+    if (length & 0x80) {
+      const uint8_t seed = Byte();
+      for (size_t i = 0; i < (length & 0x7Fu) * 8u; ++i)
+        value.push_back(Pick(kValueChars, seed + i));
+    } else {
+      for (size_t i = 0; i < length % 16u; ++i) value.push_back(Pick(kValueChars, Byte()));
+    }
+    return value;
+  }
+
+  std::vector<BYTE> Record() {
+    const uint8_t count = Byte();
+    const uint8_t seed = Byte();
+    std::vector<BYTE> bytes(count);
+    for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<BYTE>(seed * 31 + i * 7);
+    return bytes;
+  }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  size_t pos_ = 0;
+};
+
+class WriterCheck {
+ public:
+  WriterCheck(const fuzz_support::ScratchFile& file, DWORD room) : file_(file), room_(room) {}
+
+  void Open() {
+    const int opened = ini_.IniOpen(file_.system_path.c_str(), GENERIC_WRITE, room_);
+    // An empty file cannot be mapped with no size: only a room of 0 fails.
+    open_ = room_ != 0;
+    FUZZ_CHECK(opened == (open_ ? 1 : 0), "IniOpen for writing, room " + std::to_string(room_));
+    model_.Reset(room_);
+    if (open_) CheckText("open");
+  }
+
+  void SetString(const WString& section, const WCHAR* key, const WCHAR* value) {
+    const WString before = Text();
+    bool header_added = false;
+    const int expected = open_ ? model_.SetString(section, key, value, &header_added) : 0;
+    const int result = ini_.IniSetString(section.c_str(), key, value);
+    const std::string what =
+        "IniSetString section=" + Show(section) +
+        " key=" + (key ? Show(key, std::char_traits<WCHAR>::length(key)) : "none") +
+        " value=" + (value ? Show(value, std::char_traits<WCHAR>::length(value)) : "none");
+    FUZZ_CHECK(result == expected, what + " returned " + std::to_string(result));
+    if (result == 0 && !header_added)
+      FUZZ_CHECK(Text() == before, what + " failed but changed the text");
+    CheckText(what, !section.empty());
+    CheckReads(what);
+  }
+
+  void SetRecord(const WString& section, const WCHAR* key, const std::vector<BYTE>* bytes) {
+    const WString before = Text();
+    bool header_added = false;
+    int expected = 0;
+    if (open_) {
+      const WString text = bytes != nullptr ? RecordText(*bytes) : WString();
+      expected =
+          model_.SetString(section, key, bytes != nullptr ? text.c_str() : nullptr, &header_added);
+    }
+    // A record of no bytes is still a record ("00"): pass a real pointer,
+    // which an empty vector's data() need not be.
+    static const BYTE kNoBytes[1] = {0};
+    const BYTE* data = bytes == nullptr ? nullptr : bytes->empty() ? kNoBytes : bytes->data();
+    const int result = ini_.IniSetRecord(section.c_str(), key, data,
+                                         bytes != nullptr ? static_cast<DWORD>(bytes->size()) : 0);
+    const std::string what = "IniSetRecord section=" + Show(section) + " key=" +
+                             (key ? Show(key, std::char_traits<WCHAR>::length(key)) : "none") +
+                             " count=" + (bytes ? std::to_string(bytes->size()) : "none");
+    FUZZ_CHECK(result == expected, what + " returned " + std::to_string(result));
+    if (result == 0 && !header_added)
+      FUZZ_CHECK(Text() == before, what + " failed but changed the text");
+    CheckText(what, !section.empty());
+    CheckReads(what);
+  }
+
+  // Closing cuts the file to the byte-order mark and the text; it then reads
+  // back the same through a fresh opening for reading.
+  void CloseAndVerify() {
+    const BOOL closed = ini_.IniClose();
+    FUZZ_CHECK((closed != 0) == open_, "IniClose returned " + std::to_string(closed));
+    std::vector<uint8_t> bytes;
+    FUZZ_CHECK(fuzz_support::ReadHostFile(file_.host_path, &bytes), file_.host_path);
+    std::vector<uint8_t> expected;
+    if (open_ && model_.Used() >= 2) expected = {0xFF, 0xFE};
+    if (open_) {
+      for (WCHAR c : model_.Render()) {
+        expected.push_back(static_cast<uint8_t>(c & 0xFF));
+        expected.push_back(static_cast<uint8_t>(c >> 8));
+      }
+      FUZZ_CHECK(bytes.size() == model_.Used(), "file size " + std::to_string(bytes.size()) +
+                                                    " used length " +
+                                                    std::to_string(model_.Used()));
+    }
+    FUZZ_CHECK(bytes == expected, "file bytes differ from the text, size " +
+                                      std::to_string(bytes.size()) + " expected " +
+                                      std::to_string(expected.size()));
+
+    FUZZ_CHECK(ini_.IniOpen(file_.system_path.c_str(), GENERIC_READ, 0) == 1, "reopen for reading");
+    if (open_) {
+      CheckText("reopened");
+      CheckReads("reopened");
+    } else {
+      FUZZ_CHECK(ini_.TextStart() == ini_.TextEnd(), "a failed writer left text");
+    }
+    FUZZ_CHECK(ini_.IniClose() != 0, "close after reading");
+    open_ = false;
+  }
+
+  // A file open for writing is held exclusively: no reader gets in.
+  void CheckExclusive() {
+    if (!open_) return;
+    IniFile reader;
+    FUZZ_CHECK(reader.IniOpen(file_.system_path.c_str(), GENERIC_READ, 0) == 0,
+               "a reader opened a file held for writing");
+    FUZZ_CHECK(ini_.IsOpen(), "the writer lost its file");
+  }
+
+ private:
+  WString Text() const {
+    return ini_.IsOpen() ? WString(ini_.TextStart(), ini_.TextEnd()) : WString();
+  }
+
+  // `edited`: the call got past its checks and so put the hint back at the
+  // text start; a call refused for its empty section name leaves it alone.
+  void CheckText(const std::string& what, bool edited = false) {
+    if (!open_) {
+      FUZZ_CHECK(!ini_.IsOpen(), what + ": open after a failed opening");
+      return;
+    }
+    const WString text = Text();
+    const WString expected = model_.Render();
+    if (text != expected) {
+      size_t at = 0;
+      while (at < text.size() && at < expected.size() && text[at] == expected[at]) ++at;
+      FUZZ_CHECK(text == expected, what + ": text differs at " + std::to_string(at) + "\n  got " +
+                                       Show(text) + "\n  expected " + Show(expected));
+    }
+    FUZZ_CHECK(ini_.UsedLength() == model_.Used(),
+               what + ": used length " + std::to_string(ini_.UsedLength()) + " expected " +
+                   std::to_string(model_.Used()));
+    if (edited) {
+      FUZZ_CHECK(ini_.SectionHint() == ini_.TextStart(), what + ": hint not at the text start");
+    }
+  }
+
+  int GetString(const WCHAR* section, const WCHAR* key, const WCHAR* default_text, WString* out) {
+    constexpr int kSize = 2048;
+    std::unique_ptr<WCHAR[]> dest(new WCHAR[kSize]);
+    const int result = ini_.IniGetString(section, key, default_text, dest.get(), kSize);
+    out->assign(dest.get(), result >= 0 ? static_cast<size_t>(result) : 0);
+    return result;
+  }
+
+  // Every key reads back with its value and every name is listed in order;
+  // reading changes nothing in the text.
+  void CheckReads(const std::string& what) {
+    if (!open_) return;
+    const WString before = Text();
+    WString list;
+    for (const Model::Section& s : model_.Sections()) list += s.name + WString(1, 0);
+    WString got;
+    const int listed = GetString(nullptr, nullptr, nullptr, &got);
+    FUZZ_CHECK(listed == static_cast<int>(list.size()) && got == list,
+               what + ": section list " + Show(got) + " expected " + Show(list));
+    for (const Model::Section& s : model_.Sections()) {
+      WString keys;
+      for (const Model::Key& k : s.keys) keys += k.name + WString(1, 0);
+      GetString(s.name.c_str(), nullptr, nullptr, &got);
+      FUZZ_CHECK(got == keys, what + ": key list of " + Show(s.name) + " " + Show(got) +
+                                  " expected " + Show(keys));
+      for (const Model::Key& k : s.keys) {
+        const WString expected = ReadBack(k.value);
+        const int result = GetString(s.name.c_str(), k.name.c_str(), u"DEF", &got);
+        FUZZ_CHECK(result == static_cast<int>(expected.size()) && got == expected,
+                   what + ": [" + Show(s.name) + "] " + Show(k.name) + " read " + Show(got) +
+                       " expected " + Show(expected));
+      }
+      // A key that is not there gives the default.
+      for (const WCHAR* key : kKeys) {
+        if (key[0] == 0) continue;
+        const bool present = std::any_of(s.keys.begin(), s.keys.end(), [&](const Model::Key& k) {
+          return EqualNoCase(k.name, key);
+        });
+        if (!present) {
+          FUZZ_CHECK(GetString(s.name.c_str(), key, u"DEF", &got) == 3 && got == u"DEF",
+                     what + ": missing key " + Show(key, std::char_traits<WCHAR>::length(key)) +
+                         " read " + Show(got));
+        }
+      }
+    }
+    FUZZ_CHECK(Text() == before, what + ": reading changed the text");
+  }
+
+  const fuzz_support::ScratchFile& file_;
+  const DWORD room_;
+  IniFile ini_;
+  Model model_;
+  bool open_ = false;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const fuzz_support::ScratchFile file = fuzz_support::MakeScratchFile("writer.ini");
+  Input input(data, size);
+  WriterCheck check(file, Pick(kRooms, input.Byte()));
+  check.Open();
+  for (size_t edit = 0; edit < kMaxEdits && !input.Empty(); ++edit) {
+    const uint8_t op = input.Byte();
+    const WString section = Pick(kSections, input.Byte());
+    const WCHAR* key = Pick(kKeys, input.Byte());
+    switch (op % 6) {
+      case 0: {
+        const WString value = input.Value();
+        check.SetString(section, key, value.c_str());
+        break;
+      }
+      case 1:
+        check.SetString(section, key, nullptr);
+        break;
+      case 2: {
+        // Deleting a section: no key or an empty one; a value changes nothing.
+        const WString value = input.Value();
+        check.SetString(section, (op & 0x40) ? u"" : nullptr,
+                        (op & 0x80) ? value.c_str() : nullptr);
+        break;
+      }
+      case 3: {
+        const std::vector<BYTE> bytes = input.Record();
+        check.SetRecord(section, key, (op & 0x80) ? nullptr : &bytes);
+        break;
+      }
+      case 4:
+        check.CloseAndVerify();
+        check.Open();
+        break;
+      case 5:
+        check.CheckExclusive();
+        break;
+    }
+  }
+  check.CloseAndVerify();
+  return 0;
+}
