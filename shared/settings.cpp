@@ -76,6 +76,9 @@ void SetCommonEntryDefaults(LanguageEntry* entry) {
   entry->PhraseMode = 3;
   entry->Word24 = 0;
   entry->Word44 = 0;
+  // The whole field is set, so a record rejected after its bytes were decoded
+  // leaves nothing of them behind the name.
+  std::memset(entry->FontName, 0, sizeof(entry->FontName));
   StringCchCopyW(entry->FontName, sizeof(entry->FontName) / sizeof(WCHAR), kDefaultFontName);
   entry->FontSize = 0;
   entry->Word120 = kDefaultWord120;
