@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "tools/recoctl/build_commands.h"
 #include "tools/recoctl/host.h"
 #include "tools/recoctl/ini_commands.h"
 
@@ -16,6 +17,7 @@ int Run(std::vector<std::string> args) {
   app.require_subcommand(1);
   int exit_code = 0;
   AddIniCommands(app, &exit_code);
+  AddBuildCommands(app, &exit_code);
   std::vector<const char*> argv;
   for (const std::string& a : args) argv.push_back(a.c_str());
   try {
