@@ -142,8 +142,11 @@ HRESULT StringCchPrintfW(LPWSTR dest, size_t cch_dest, LPCWSTR format, ...) {
         break;
       default:  // an unknown conversion stands as written
         out += u'%';
-        if (*p == 0) --p;
-        else out += *p;
+        if (*p == 0) {
+          --p;
+        } else {
+          out += *p;
+        }
         break;
     }
   }
@@ -180,12 +183,16 @@ long _wtol(const WCHAR* s) {
   while (*s == u' ' || (*s >= u'\t' && *s <= u'\r')) ++s;
   bool negative = false;
   if (*s == u'-' || *s == u'+') negative = *s++ == u'-';
-  // Accumulate in unsigned arithmetic: an overlong number wraps as the
-  // 32-bit CRT result does, without undefined behaviour.
-  uint32_t value = 0;
-  for (; *s >= u'0' && *s <= u'9'; ++s) value = value * 10u + static_cast<uint32_t>(*s - u'0');
-  if (negative) value = 0u - value;
-  return static_cast<int32_t>(value);
+  // An out-of-range number gives the limit of a 32-bit long, as the
+  // Windows C runtime does (Wine's msvcrt agrees); long is 32 bits there.
+  constexpr int64_t kMax = 2147483647;
+  const int64_t limit = negative ? kMax + 1 : kMax;
+  int64_t value = 0;
+  for (; *s >= u'0' && *s <= u'9'; ++s) {
+    value = value * 10 + (*s - u'0');
+    if (value > limit) value = limit;
+  }
+  return static_cast<long>(negative ? -value : value);
 }
 
 size_t wcslen(const WCHAR* s) {
