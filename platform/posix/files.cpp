@@ -17,8 +17,15 @@
 namespace posix_layer {
 namespace {
 
+// The tables of the layer are made on first use and never destroyed, so
+// that code running before main() or after exit() (static objects of a
+// program or of a test's second process) finds them working.
 std::mutex g_mapped_mutex;
-std::map<std::pair<dev_t, ino_t>, int> g_mapped_files;
+
+std::map<std::pair<dev_t, ino_t>, int>& MappedFiles() {
+  static auto* files = new std::map<std::pair<dev_t, ino_t>, int>();
+  return *files;
+}
 
 // Windows reports a missing directory on the way as ERROR_PATH_NOT_FOUND and
 // only a missing last component as ERROR_FILE_NOT_FOUND.
@@ -73,18 +80,18 @@ bool FileObject::Close() {
 
 void AddMappedFile(dev_t device, ino_t inode) {
   std::lock_guard<std::mutex> lock(g_mapped_mutex);
-  ++g_mapped_files[{device, inode}];
+  ++MappedFiles()[{device, inode}];
 }
 
 void RemoveMappedFile(dev_t device, ino_t inode) {
   std::lock_guard<std::mutex> lock(g_mapped_mutex);
-  auto it = g_mapped_files.find({device, inode});
-  if (it != g_mapped_files.end() && --it->second == 0) g_mapped_files.erase(it);
+  auto it = MappedFiles().find({device, inode});
+  if (it != MappedFiles().end() && --it->second == 0) MappedFiles().erase(it);
 }
 
 bool IsMappedFile(dev_t device, ino_t inode) {
   std::lock_guard<std::mutex> lock(g_mapped_mutex);
-  return g_mapped_files.count({device, inode}) != 0;
+  return MappedFiles().count({device, inode}) != 0;
 }
 
 std::string HostPath(LPCWSTR path) {
@@ -221,9 +228,9 @@ DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distance_high, DWORD mo
   if (file == nullptr) return INVALID_SET_FILE_POINTER;
   int64_t offset = distance;
   if (distance_high != nullptr) {
-    offset = static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distance_high))
-                                   << 32) |
-                                  static_cast<uint32_t>(distance));
+    offset =
+        static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distance_high)) << 32) |
+                             static_cast<uint32_t>(distance));
   }
   int whence = SEEK_SET;
   if (move_method == FILE_CURRENT) {
@@ -235,8 +242,9 @@ DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distance_high, DWORD mo
     return INVALID_SET_FILE_POINTER;
   }
   const off_t current = lseek(file->fd, 0, SEEK_CUR);
-  const off_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? current
-                                                                   : lseek(file->fd, 0, SEEK_END);
+  const off_t base = whence == SEEK_SET   ? 0
+                     : whence == SEEK_CUR ? current
+                                          : lseek(file->fd, 0, SEEK_END);
   if (base + offset < 0) {
     lseek(file->fd, current, SEEK_SET);
     SetLastError(ERROR_NEGATIVE_SEEK);
