@@ -7,9 +7,17 @@
 // read back the same when opened for reading. Small rooms make capacity
 // failures frequent: a failed edit must leave the text as it was.
 //
-// Input: byte 0 picks the room; then edits, each
-//   [op] [section] [key] [value...]      (the value only where the op takes
-//   one)
+// In the loose mode, names and values also hold what does not round-trip
+// (LF, "]", leading blanks, "=" in keys), which builds texts with comment
+// lines, blank lines and stray "[" lines inside sections, and duplicate
+// keys. There is no model then; every edit must still keep the text
+// consistent, stay within the capacity and change nothing when it fails
+// (but for the header the same call may have added), and the file must
+// still hold exactly the text after closing.
+//
+// Input: byte 0 picks the room (bits 0-2) and the loose mode (bit 3); then
+// edits, each [op] [section] [key] [value...] (a value only where the op
+// takes one).
 // op % 6: 0 set, 1 delete key, 2 delete section, 3 set record, 4 close, check
 // the file and open it again for writing, 5 check that the file is held
 // exclusively. A value is [length] then one byte per character, or, when
@@ -52,6 +60,12 @@ const WCHAR* const kKeys[] = {u"option", u"Option", u"SCRange", u"scrange", u"La
 // end (the writer quotes them), quotes, a CR and units outside ASCII.
 const WCHAR kValueChars[] = {u'a', u'Z', u'0', u'9',  u' ',   u'\t',  u'"',   u'=',  u';',
                              u'#', u'[', u']', u'\r', 0x00E9, 0x3042, 0xFEFF, 0xD800};
+// The loose mode's names and values: the lists above and what breaks them.
+const WCHAR* const kLooseSections[] = {u"option", u"a",  u"A", u"a]b", u"]", u"a\nb",
+                                       u"\r",     u" a", u"[", u"b",   u""};
+const WCHAR* const kLooseKeys[] = {u"option", u"k",   u"K",  u" k",    u"k ", u"k=v", u";k",
+                                   u"#k",     u"[k]", u"\n", u"\r\n[", u"=",  u""};
+const WCHAR kLooseValueChars[] = {u'a', u' ', u'"', u'=', u';', u'#', u'[', u']', u'\r', u'\n'};
 const DWORD kRooms[] = {65536, 512, 1024, 4096, 2048, 0, 1, 2};
 constexpr size_t kMaxEdits = 48;
 
@@ -176,15 +190,14 @@ class Input {
   bool Empty() const { return pos_ >= size_; }
   uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
 
-  WString Value() {
+  WString Value(bool loose) {
     const uint8_t length = Byte();
     WString value;
-    if (length & 0x80) {
-      const uint8_t seed = Byte();
-      for (size_t i = 0; i < (length & 0x7Fu) * 8u; ++i)
-        value.push_back(Pick(kValueChars, seed + i));
-    } else {
-      for (size_t i = 0; i < length % 16u; ++i) value.push_back(Pick(kValueChars, Byte()));
+    const size_t count = (length & 0x80) ? (length & 0x7Fu) * 8u : length % 16u;
+    const uint8_t seed = (length & 0x80) ? Byte() : 0;
+    for (size_t i = 0; i < count; ++i) {
+      const uint8_t pick = (length & 0x80) ? static_cast<uint8_t>(seed + i) : Byte();
+      value.push_back(loose ? Pick(kLooseValueChars, pick) : Pick(kValueChars, pick));
     }
     return value;
   }
@@ -205,7 +218,8 @@ class Input {
 
 class WriterCheck {
  public:
-  WriterCheck(const fuzz_support::ScratchFile& file, DWORD room) : file_(file), room_(room) {}
+  WriterCheck(const fuzz_support::ScratchFile& file, DWORD room, bool loose)
+      : file_(file), room_(room), loose_(loose) {}
 
   void Open() {
     const int opened = ini_.IniOpen(file_.system_path.c_str(), GENERIC_WRITE, room_);
@@ -218,6 +232,11 @@ class WriterCheck {
 
   void SetString(const WString& section, const WCHAR* key, const WCHAR* value) {
     const WString before = Text();
+    if (loose_) {
+      const int result = ini_.IniSetString(section.c_str(), key, value);
+      CheckLoose(result, before, section, "IniSetString");
+      return;
+    }
     bool header_added = false;
     const int expected = open_ ? model_.SetString(section, key, value, &header_added) : 0;
     const int result = ini_.IniSetString(section.c_str(), key, value);
@@ -236,7 +255,7 @@ class WriterCheck {
     const WString before = Text();
     bool header_added = false;
     int expected = 0;
-    if (open_) {
+    if (open_ && !loose_) {
       const WString text = bytes != nullptr ? RecordText(*bytes) : WString();
       expected =
           model_.SetString(section, key, bytes != nullptr ? text.c_str() : nullptr, &header_added);
@@ -250,6 +269,10 @@ class WriterCheck {
     const std::string what = "IniSetRecord section=" + Show(section) + " key=" +
                              (key ? Show(key, std::char_traits<WCHAR>::length(key)) : "none") +
                              " count=" + (bytes ? std::to_string(bytes->size()) : "none");
+    if (loose_) {
+      CheckLoose(result, before, section, what);
+      return;
+    }
     FUZZ_CHECK(result == expected, what + " returned " + std::to_string(result));
     if (result == 0 && !header_added)
       FUZZ_CHECK(Text() == before, what + " failed but changed the text");
@@ -260,31 +283,32 @@ class WriterCheck {
   // Closing cuts the file to the byte-order mark and the text; it then reads
   // back the same through a fresh opening for reading.
   void CloseAndVerify() {
+    const WString text = Text();
+    const DWORD used = open_ ? ini_.UsedLength() : 0;
     const BOOL closed = ini_.IniClose();
     FUZZ_CHECK((closed != 0) == open_, "IniClose returned " + std::to_string(closed));
     std::vector<uint8_t> bytes;
     FUZZ_CHECK(fuzz_support::ReadHostFile(file_.host_path, &bytes), file_.host_path);
     std::vector<uint8_t> expected;
-    if (open_ && model_.Used() >= 2) expected = {0xFF, 0xFE};
-    if (open_) {
-      for (WCHAR c : model_.Render()) {
-        expected.push_back(static_cast<uint8_t>(c & 0xFF));
-        expected.push_back(static_cast<uint8_t>(c >> 8));
-      }
-      FUZZ_CHECK(bytes.size() == model_.Used(), "file size " + std::to_string(bytes.size()) +
-                                                    " used length " +
-                                                    std::to_string(model_.Used()));
+    if (open_ && room_ >= 2) expected = {0xFF, 0xFE};
+    for (WCHAR c : text) {
+      expected.push_back(static_cast<uint8_t>(c & 0xFF));
+      expected.push_back(static_cast<uint8_t>(c >> 8));
     }
+    FUZZ_CHECK(bytes.size() == used, "file size " + std::to_string(bytes.size()) + " used length " +
+                                         std::to_string(used));
     FUZZ_CHECK(bytes == expected, "file bytes differ from the text, size " +
                                       std::to_string(bytes.size()) + " expected " +
                                       std::to_string(expected.size()));
 
     FUZZ_CHECK(ini_.IniOpen(file_.system_path.c_str(), GENERIC_READ, 0) == 1, "reopen for reading");
-    if (open_) {
+    FUZZ_CHECK(Text() == text, "reopened text " + Show(Text()) + " expected " + Show(text));
+    // Open for reading, the file takes no edits.
+    FUZZ_CHECK(ini_.IniSetString(u"option", u"k", u"v") == 0 && Text() == text,
+               "edit of a file open for reading");
+    if (open_ && !loose_) {
       CheckText("reopened");
       CheckReads("reopened");
-    } else {
-      FUZZ_CHECK(ini_.TextStart() == ini_.TextEnd(), "a failed writer left text");
     }
     FUZZ_CHECK(ini_.IniClose() != 0, "close after reading");
     open_ = false;
@@ -302,6 +326,32 @@ class WriterCheck {
  private:
   WString Text() const {
     return ini_.IsOpen() ? WString(ini_.TextStart(), ini_.TextEnd()) : WString();
+  }
+
+  // Without a model: the result is 0 or 1, the text stays consistent and
+  // within the capacity, and a failed edit leaves at most the new header.
+  void CheckLoose(int result, const WString& before, const WString& section,
+                  const std::string& call) {
+    const std::string what = call + " section=" + Show(section);
+    FUZZ_CHECK(result == 0 || result == 1, what + " returned " + std::to_string(result));
+    if (!open_) {
+      FUZZ_CHECK(result == 0 && !ini_.IsOpen(), what + " on a file that failed to open");
+      return;
+    }
+    const WString after = Text();
+    if (result == 0) {
+      const WString header = u"[" + section + u"]\r\n";
+      FUZZ_CHECK(after == before || after == before + header || after == before + u"\r\n" + header,
+                 what + " failed but changed the text to " + Show(after));
+    }
+    const DWORD bom = room_ >= 2 ? 2 : 0;
+    FUZZ_CHECK(ini_.UsedLength() == bom + 2 * after.size() && ini_.UsedLength() <= ini_.Capacity(),
+               what + ": used length " + std::to_string(ini_.UsedLength()) + " for " +
+                   std::to_string(after.size()) + " characters, capacity " +
+                   std::to_string(ini_.Capacity()));
+    if (!section.empty()) {
+      FUZZ_CHECK(ini_.SectionHint() == ini_.TextStart(), what + ": hint not at the text start");
+    }
   }
 
   // `edited`: the call got past its checks and so put the hint back at the
@@ -377,6 +427,7 @@ class WriterCheck {
 
   const fuzz_support::ScratchFile& file_;
   const DWORD room_;
+  const bool loose_;
   IniFile ini_;
   Model model_;
   bool open_ = false;
@@ -387,15 +438,20 @@ class WriterCheck {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const fuzz_support::ScratchFile file = fuzz_support::MakeScratchFile("writer.ini");
   Input input(data, size);
-  WriterCheck check(file, Pick(kRooms, input.Byte()));
+  const uint8_t mode = input.Byte();
+  const bool loose = (mode & 0x08) != 0;
+  WriterCheck check(file, Pick(kRooms, mode), loose);
   check.Open();
   for (size_t edit = 0; edit < kMaxEdits && !input.Empty(); ++edit) {
     const uint8_t op = input.Byte();
-    const WString section = Pick(kSections, input.Byte());
-    const WCHAR* key = Pick(kKeys, input.Byte());
+    const uint8_t section_pick = input.Byte();
+    const uint8_t key_pick = input.Byte();
+    const WString section =
+        loose ? Pick(kLooseSections, section_pick) : Pick(kSections, section_pick);
+    const WCHAR* key = loose ? Pick(kLooseKeys, key_pick) : Pick(kKeys, key_pick);
     switch (op % 6) {
       case 0: {
-        const WString value = input.Value();
+        const WString value = input.Value(loose);
         check.SetString(section, key, value.c_str());
         break;
       }
@@ -404,7 +460,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       case 2: {
         // Deleting a section: no key or an empty one; a value changes nothing.
-        const WString value = input.Value();
+        const WString value = input.Value(loose);
         check.SetString(section, (op & 0x40) ? u"" : nullptr,
                         (op & 0x80) ? value.c_str() : nullptr);
         break;

@@ -89,6 +89,11 @@ WRITER = {
     # A room of 512 bytes: a long value does not fit, a short one does.
     "small_room.bin": bytes([1, 0, 0, 0, 0x80 | 40, 7, 0, 2, 1, 0x80 | 20, 3,
                              0, 0, 1, 3, 4, 5, 6, 0, 0, 1, 0x80 | 30, 1]),
+    # Loose mode (bit 3 of byte 0): values with LF make comment, blank and
+    # "[" lines inside a section; then keys are appended and sections deleted.
+    "loose_lines.bin": bytes([0x08, 0, 0, 1, 4, 0, 9, 4, 0, 0, 0, 0, 2, 9, 9,
+                              0, 0, 3, 3, 9, 6, 0, 0, 1, 6, 1, 0, 1, 1, 1, 0, 0,
+                              2, 0, 0, 0]),
 }
 
 
