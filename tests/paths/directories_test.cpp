@@ -96,11 +96,7 @@ TEST_F(DirectoriesTest, Directories_DataDirUnderTheShellFolder) {
   const WString base = shell;
 #else
   const WString base = dir_ / TEXT("home\\data");
-  std::string host = ToUtf8(base);
-  for (char& c : host) {
-    if (c == '\\') c = '/';
-  }
-  test_env::ScopedEnv data_home("XDG_DATA_HOME", host.c_str());
+  test_env::ScopedEnv data_home("XDG_DATA_HOME", test_env::HostPath(base).c_str());
   WCHAR shell[MAX_PATH] = {0};
   EXPECT_EQ(static_cast<int>(base.size()), ShellFolderPath(shell));
   EXPECT_EQ(ToUtf8(base), ToUtf8(shell));

@@ -97,13 +97,7 @@ TEST(Sections_Server, ReopenReleasesFirst) {
 std::string OwnExecutable() {
   WCHAR path[MAX_PATH] = {0};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::string host = ToUtf8(path);
-#if !defined(_WIN32)
-  for (char& c : host) {
-    if (c == '\\') c = '/';
-  }
-#endif
-  return host;
+  return test_env::HostPath(path);
 }
 
 TEST(Sections_TwoProcesses, ChildSeesTheParentsBlocks) {

@@ -48,6 +48,17 @@ class ScopedEnv {
   bool had_ = false;
 };
 
+// The host's name of a system path: slashes for backslashes on POSIX.
+inline std::string HostPath(const test_support::WString& path) {
+  std::string host = test_support::ToUtf8(path);
+#if !defined(_WIN32)
+  for (char& c : host) {
+    if (c == '\\') c = '/';
+  }
+#endif
+  return host;
+}
+
 // A name no other test process uses, for sections.
 inline test_support::WString UniqueName(const char* prefix) {
   std::random_device device;
@@ -61,7 +72,7 @@ class TestRegistry {
  public:
   explicit TestRegistry(const test_support::TempDir& dir)
 #if !defined(_WIN32)
-      : file_("RECO_REGISTRY_FILE", test_support::ToUtf8(dir / TEXT("registry")).c_str())
+      : file_("RECO_REGISTRY_FILE", HostPath(dir / TEXT("registry")).c_str())
 #endif
   {
 #if defined(_WIN32)
