@@ -1,0 +1,56 @@
+#include "app/chinese_range_page.h"
+
+#include "app/range_values.h"
+
+INT_PTR ChineseRangePage::OnInitTexts(HWND, UINT, WPARAM, LPARAM) {
+  const PreferenceBlock* block = Preferences();
+  if (block == nullptr) return 0;
+  const RecoOptionTextsRegion& texts = block->RecoOptionTexts;
+  if (IsWindow(window_)) SetWindowTextW(window_, texts.RecoRange);
+  SetControlText(IDC_CHARSET_LABEL, texts.SetCharSet);
+  SetControlText(IDC_RANGE_GROUP, texts.RecoRange);
+  SetControlText(IDC_FONT_GROUP, texts.FontSettings);
+  SetControlText(IDC_FONT_NAME_LABEL, texts.FontName);
+  SetControlText(IDC_FONT_SIZE_LABEL, texts.FontSize);
+  AppendItem(IDC_CHARSET, texts.GB2312);
+  AppendItem(IDC_CHARSET, texts.GBK);
+  AppendItem(IDC_CHARSET, texts.GB18030);
+  for (int i = 0; i < kChineseRangeBoxCount; ++i) {
+    SetControlText(kChineseRangeBoxes[i].control_id, texts.ScCheck[i]);
+  }
+  FillFontNames();
+  FillFontSizes();
+  return 0;
+}
+
+INT_PTR ChineseRangePage::OnLoad(HWND, UINT, WPARAM, LPARAM) {
+  const LanguageEntry* entry = Entry();
+  if (entry == nullptr) return kNoEntry;
+  if (HWND charset = Control(IDC_CHARSET)) {
+    SendMessageW(charset, CB_SETCURSEL, static_cast<WPARAM>(CharsetItem(entry->Charset)), 0);
+  }
+  // Boxes whose bits are absent keep their state: unchecked in a new dialog.
+  for (const RangeBox& box : kChineseRangeBoxes) {
+    if ((entry->RecoRange & box.load_mask) != 0) SetCheck(box.control_id);
+  }
+  SelectFont(*entry);
+  return 0;
+}
+
+INT_PTR ChineseRangePage::OnSave(HWND, UINT, WPARAM, LPARAM) {
+  LanguageEntry* entry = Entry();
+  if (entry == nullptr) return kNoEntry;
+  if (HWND charset = Control(IDC_CHARSET)) {
+    entry->Charset =
+        CharsetForItem(static_cast<int>(SendMessageW(charset, CB_GETCURSEL, 0, 0)));
+  }
+  SaveFont(entry);
+  // The range is rebuilt from the boxes alone: bits no box shows are cleared.
+  entry->RecoRange = 0;
+  entry->AutoInsertSpace = 0;
+  entry->Word24 = 0;
+  for (const RangeBox& box : kChineseRangeBoxes) {
+    if (IsChecked(box.control_id)) entry->RecoRange |= box.save_bits;
+  }
+  return 0;
+}

@@ -1,0 +1,82 @@
+#include "app/window_base.h"
+
+WindowBase::~WindowBase() {
+  if (window_ != nullptr) {
+    DestroyWindow(window_);
+    window_ = nullptr;
+  }
+}
+
+BOOL WindowBase::Show(int show_command) {
+  if (!IsWindow(window_)) return 0;
+  return ShowWindow(window_, show_command);
+}
+
+BOOL WindowBase::SetPos(HWND insert_after, int x, int y, int width, int height, UINT flags) {
+  if (!IsWindow(window_)) return 0;
+  return SetWindowPos(window_, insert_after, x, y, width, height, flags);
+}
+
+BOOL WindowBase::Update() {
+  if (!IsWindow(window_)) return 0;
+  return UpdateWindow(window_);
+}
+
+BOOL WindowBase::Move(int x, int y, int width, int height, BOOL repaint) {
+  if (!IsWindow(window_)) return 0;
+  return MoveWindow(window_, x, y, width, height, repaint);
+}
+
+BOOL DialogBase::Close() {
+  if (!IsWindow(window_)) return 0;
+  return EndDialog(window_, 0);
+}
+
+INT_PTR DialogBase::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_DESTROY:
+      return OnDestroy(window, message, wparam, lparam);
+    case WM_INITDIALOG:
+      window_ = window;
+      return OnInitDialog(window, message, wparam, lparam);
+    case WM_COMMAND:
+      return OnCommand(window, message, wparam, lparam);
+    default:
+      return 0;
+  }
+}
+
+INT_PTR DialogBase::OnCommand(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+INT_PTR DialogBase::OnInitDialog(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+INT_PTR DialogBase::OnDestroy(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+INT_PTR DialogBase::OnClose(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+INT_PTR DialogBase::DoModal(HINSTANCE instance, int template_id, HWND owner) {
+  instance_ = instance;
+  HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(template_id), RT_DIALOG);
+  HGLOBAL loaded = resource != nullptr ? LoadResource(instance, resource) : nullptr;
+  const auto* dialog_template =
+      loaded != nullptr ? static_cast<LPCDLGTEMPLATEW>(LockResource(loaded)) : nullptr;
+  // Without a template the dialog fails as the dialog manager reports it.
+  if (dialog_template == nullptr) return -1;
+  return DialogBoxIndirectParamW(instance, dialog_template, owner, StaticDialogProc,
+                                 reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK DialogBase::StaticDialogProc(HWND window, UINT message, WPARAM wparam,
+                                              LPARAM lparam) {
+  DialogBase* dialog = nullptr;
+  if (message == WM_INITDIALOG) {
+    dialog = reinterpret_cast<DialogBase*>(lparam);
+    // The pointer-sized user word: DWL_USER (8) on 32-bit Windows and CE,
+    // DWLP_USER (16) on Win64, where offset 8 is the dialog procedure itself.
+    SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(dialog));
+  } else {
+    dialog = reinterpret_cast<DialogBase*>(GetWindowLongPtrW(window, DWLP_USER));
+  }
+  if (dialog == nullptr) return 0;
+  return dialog->WindowProc(window, message, wparam, lparam);
+}
