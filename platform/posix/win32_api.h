@@ -315,4 +315,42 @@ typedef void* HGDIOBJ;
 // (platform/test_hooks.h) and fails only for a null handle.
 BOOL DeleteObject(HGDIOBJ object);
 
+// ---- Font descriptions (types only: fonts are enumerated on Windows) -----------
+
+typedef intptr_t LPARAM;
+typedef uintptr_t WPARAM;
+typedef intptr_t LRESULT;
+#define CALLBACK
+#define LF_FACESIZE 32
+#define LF_FULLFACESIZE 64
+#define DEFAULT_CHARSET 1
+
+typedef struct tagLOGFONTW {
+  LONG lfHeight;
+  LONG lfWidth;
+  LONG lfEscapement;
+  LONG lfOrientation;
+  LONG lfWeight;
+  BYTE lfItalic;
+  BYTE lfUnderline;
+  BYTE lfStrikeOut;
+  BYTE lfCharSet;
+  BYTE lfOutPrecision;
+  BYTE lfClipPrecision;
+  BYTE lfQuality;
+  BYTE lfPitchAndFamily;
+  WCHAR lfFaceName[LF_FACESIZE];
+} LOGFONTW;
+static_assert(sizeof(LOGFONTW) == 92, "LOGFONTW is 92 bytes on every Windows");
+
+typedef struct tagENUMLOGFONTEXW {
+  LOGFONTW elfLogFont;
+  WCHAR elfFullName[LF_FULLFACESIZE];
+  WCHAR elfStyle[LF_FACESIZE];
+  WCHAR elfScript[LF_FACESIZE];
+} ENUMLOGFONTEXW;
+
+struct tagTEXTMETRICW;  // never looked at
+typedef struct tagTEXTMETRICW TEXTMETRICW;
+
 #endif  // RECO_PLATFORM_POSIX_WIN32_API_H_

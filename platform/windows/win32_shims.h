@@ -55,4 +55,30 @@ inline HRESULT CeSHGetSpecialFolderLocation(HWND owner, int folder, LPITEMIDLIST
 }
 #define SHGetSpecialFolderLocation CeSHGetSpecialFolderLocation
 
+// Window handles cross processes as 32-bit words in the shared records. On
+// Win64 handles still fit in 32 bits, but they are sign-extended when read
+// back, as the system itself does for handles passed to 32-bit processes.
+inline DWORD WindowToWord(HWND window) {
+  return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window));
+}
+inline HWND WordToWindow(DWORD word) {
+  return reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(word)));
+}
+
+// CE brings a window and its owned pop-ups to the front when the handle
+// passed to SetForegroundWindow has its lowest bit set. Desktop Windows
+// knows no such flag; the bit is dropped so that the call reaches the
+// window itself.
+inline BOOL CeSetForegroundWindow(HWND window) {
+  return ::SetForegroundWindow(
+      reinterpret_cast<HWND>(reinterpret_cast<UINT_PTR>(window) & ~static_cast<UINT_PTR>(1)));
+}
+#define SetForegroundWindow CeSetForegroundWindow
+
+// The OK button in the caption exists only on CE; desktop pages carry an OK
+// push button in their template instead.
+#ifndef WS_EX_CAPTIONOKBTN
+#define WS_EX_CAPTIONOKBTN 0
+#endif
+
 #endif  // RECO_PLATFORM_WINDOWS_WIN32_SHIMS_H_
