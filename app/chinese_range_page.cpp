@@ -41,8 +41,7 @@ INT_PTR ChineseRangePage::OnSave(HWND, UINT, WPARAM, LPARAM) {
   LanguageEntry* entry = Entry();
   if (entry == nullptr) return kNoEntry;
   if (HWND charset = Control(IDC_CHARSET)) {
-    entry->Charset =
-        CharsetForItem(static_cast<int>(SendMessageW(charset, CB_GETCURSEL, 0, 0)));
+    entry->Charset = CharsetForItem(static_cast<int>(SendMessageW(charset, CB_GETCURSEL, 0, 0)));
   }
   SaveFont(entry);
   // The range is rebuilt from the boxes alone: bits no box shows are cleared.

@@ -30,8 +30,7 @@ INT_PTR RangePage::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM l
       // The entry is written (synchronously) before the server hears of it.
       SendMessageW(window_, WM_RANGE_SAVE, 0, 0);
       if (ServerBlock* server = Server()) {
-        PostMessageW(WordToWindow(server->ServerWindow), WM_SERVER_NOTIFY, NOTIFY_RANGE_CHANGED,
-                     0);
+        PostMessageW(WordToWindow(server->ServerWindow), WM_SERVER_NOTIFY, NOTIFY_RANGE_CHANGED, 0);
       }
       return 0;
     }

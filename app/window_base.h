@@ -48,8 +48,7 @@ class DialogBase : public WindowBase {
   // The one dialog procedure: WM_INITDIALOG binds lParam (the object) to the
   // dialog's user word; every later message goes to that object's
   // WindowProc. Messages before WM_INITDIALOG reach no object and give 0.
-  static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT message, WPARAM wparam,
-                                           LPARAM lparam);
+  static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
  protected:
   HINSTANCE instance_ = nullptr;
