@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "builder/loaders.h"
+#include "builder/text_tables.h"
+#include "ini/ini_file.h"
 #include "tests/builder/builder_test_util.h"
 
 using builder_test::FreshBlock;
@@ -118,6 +120,57 @@ TEST(PreferenceBuilder_Build, SampleTree) {
     std::string joined;
     for (const std::string& text : actual) joined += (joined.empty() ? "" : "|") + text;
     EXPECT_EQ(c.texts, joined);
+  }
+}
+
+// The sample tree is complete: every text row's key and every title key is
+// in both interface languages, so no text of the sample falls back to a
+// default.
+TEST(PreferenceBuilder_Build, SampleTreeHasEveryKeyInBothLanguages) {
+  FreshBlock block;
+  ASSERT_TRUE(block.Opened());
+  TempDir data;
+  const WString install = SampleTree();
+  BuildPreferences(block.Section(), install.c_str(), InstallDirOf(data).c_str());
+  for (const char* folder : {"Simplified Chinese", "English"}) {
+    const WString dir = install + TEXT("Menu Lang\\") + test_support::FromUtf8(folder);
+    std::vector<std::string> missing;
+    auto expect_key = [&](const WString& file, LPCWSTR section, LPCWSTR key) {
+      IniFile ini;
+      const WString path = dir + TEXT("\\") + file;
+      ini.IniOpen(path.c_str(), GENERIC_READ, 0);
+      const WCHAR* header = ini.FindSection(section, ini.TextStart(), ini.TextEnd());
+      if (ini.FindKey(key, header, ini.TextEnd()) == nullptr) {
+        missing.push_back(ToUtf8(file) + " [" + ToUtf8(section) + "] " + ToUtf8(key));
+      }
+    };
+    for (const TextTable* table : kTextTables) {
+      for (DWORD r = 0; r < table->RowCount; ++r) {
+        expect_key(table->File, table->Rows[r].Section, table->Rows[r].Key);
+      }
+    }
+    for (int langs = 0; langs < 2; ++langs) {
+      block->Header.RecoLangId = langs == 0 ? 2052 : 1033;
+      LoadKeyboards(block.Section(), install.c_str());
+      const SoftKeyboardTableRegion& keyboards = block->SoftKeyboardTable;
+      for (DWORD i = 0; i < keyboards.Count; ++i) {
+        if (Utf8(keyboards.Layouts[i].Name) == "ID_KB_SEPARATOR") continue;
+        expect_key(TEXT("Keyboard.ini"), TEXT("Soft Keyboard"), keyboards.Layouts[i].Name);
+      }
+    }
+    for (DWORD i = 0; i < block->SearchTable.Count; ++i) {
+      const SearchEngine& engine = block->SearchTable.Engines[i];
+      expect_key(TEXT("Search.ini"), TEXT("SEARCH ENGINE"), engine.Name);
+      for (DWORD j = 0; j < engine.Count; ++j) {
+        expect_key(TEXT("Search.ini"), engine.Name, engine.Items[j].Name);
+      }
+    }
+    for (DWORD i = 0; i < block->RecoLangTable.Count; ++i) {
+      expect_key(TEXT("Lang.ini"), TEXT("RECO LANG"), block->RecoLangTable.Entries[i].Id);
+    }
+    std::string list;
+    for (const std::string& m : missing) list += "\n  " + m;
+    EXPECT_TRUE(missing.empty()) << folder << " lacks:" << list;
   }
 }
 
