@@ -6,12 +6,9 @@ INT_PTR ChineseRangePage::OnInitTexts(HWND, UINT, WPARAM, LPARAM) {
   const PreferenceBlock* block = Preferences();
   if (block == nullptr) return 0;
   const RecoOptionTextsRegion& texts = block->RecoOptionTexts;
-  if (IsWindow(window_)) SetWindowTextW(window_, texts.RecoRange);
+  SetCommonTexts(texts);
   SetControlText(IDC_CHARSET_LABEL, texts.SetCharSet);
   SetControlText(IDC_RANGE_GROUP, texts.RecoRange);
-  SetControlText(IDC_FONT_GROUP, texts.FontSettings);
-  SetControlText(IDC_FONT_NAME_LABEL, texts.FontName);
-  SetControlText(IDC_FONT_SIZE_LABEL, texts.FontSize);
   AppendItem(IDC_CHARSET, texts.GB2312);
   AppendItem(IDC_CHARSET, texts.GBK);
   AppendItem(IDC_CHARSET, texts.GB18030);

@@ -6,11 +6,8 @@ INT_PTR LatinRangePage::OnInitTexts(HWND, UINT, WPARAM, LPARAM) {
   const PreferenceBlock* block = Preferences();
   if (block == nullptr) return 0;
   const RecoOptionTextsRegion& texts = block->RecoOptionTexts;
-  if (IsWindow(window_)) SetWindowTextW(window_, texts.RecoRange);
   // The range group box keeps its template text: no slot names it.
-  SetControlText(IDC_FONT_GROUP, texts.FontSettings);
-  SetControlText(IDC_FONT_NAME_LABEL, texts.FontName);
-  SetControlText(IDC_FONT_SIZE_LABEL, texts.FontSize);
+  SetCommonTexts(texts);
   SetControlText(IDC_LATIN_STRING, texts.String);
   SetControlText(IDC_LATIN_SHORT_PHRASE, texts.ShortString);
   SetControlText(IDC_LATIN_AUTO_SPACE, texts.AutoInsertSpace);

@@ -94,6 +94,13 @@ void RangePage::AppendItem(int combo_id, const WCHAR* text) const {
   }
 }
 
+void RangePage::SetCommonTexts(const RecoOptionTextsRegion& texts) const {
+  if (IsWindow(window_)) SetWindowTextW(window_, texts.RecoRange);
+  SetControlText(IDC_FONT_GROUP, texts.FontSettings);
+  SetControlText(IDC_FONT_NAME_LABEL, texts.FontName);
+  SetControlText(IDC_FONT_SIZE_LABEL, texts.FontSize);
+}
+
 void RangePage::FillFontNames() const {
   const FontNameList* fonts = AppGlobals.font_names;
   if (fonts == nullptr) return;

@@ -40,6 +40,9 @@ class RangePage : public DialogBase {
   bool IsChecked(int id) const;
   void AppendItem(int combo_id, const WCHAR* text) const;
 
+  // The title and the font group's texts, which both pages take from the
+  // same slots.
+  void SetCommonTexts(const RecoOptionTextsRegion& texts) const;
   // Face names of the font list, in list order, into the font-name combo.
   void FillFontNames() const;
   // The sizes offered for ExtendSize, as "%d" texts with the number as data.
