@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in a given prefix:
+#   wine-run.sh PREFIX PROGRAM.exe [ARGS...]
+# Creates the prefix on first use (once, under a lock, so that tests started
+# in parallel wait for it). Wine's own diagnostics are off so that a test's
+# output is the program's alone; its crash dialog is off so that a crash
+# under a virtual display ends the test instead of waiting for a click.
+set -euo pipefail
+
+prefix=$1
+shift
+
+export WINEPREFIX=$prefix
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installer prompts while the prefix is made.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+if [[ ! -f $prefix/.reco-ready ]]; then
+  mkdir -p "$(dirname "$prefix")"
+  exec 9>"$prefix.lock"
+  flock 9
+  if [[ ! -f $prefix/.reco-ready ]]; then
+    wineboot -i </dev/null >/dev/null 2>&1 || true
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+      </dev/null >/dev/null 2>&1
+    # Let the server that made the prefix write the registry and end, so
+    # that a persistent one can be started for the test run.
+    wineserver -w </dev/null >/dev/null 2>&1 || true
+    touch "$prefix/.reco-ready"
+  fi
+  exec 9>&-
+fi
+
+exec wine "$@"

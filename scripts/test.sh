@@ -1,0 +1,251 @@
+#!/usr/bin/env bash
+# Builds and tests every preset: native, asan, windows (under Wine) and a
+# short run of each fuzz target. Exits non-zero when anything fails and
+# ends with one line "N passed, N failed" that sums the test results of
+# all presets (a preset that does not configure or build counts as one
+# failure).
+#
+# Environment:
+#   RECO_BUILD_ROOT  where the build trees go (default: <repo>/build)
+#   RECO_PRESETS     which phases to run (default: "native asan windows fuzz";
+#                    "bench" builds the benchmarks)
+#   RECO_JOBS        parallel jobs for building and testing (default: 2)
+#   RECO_FUZZ_SECONDS  total time for all fuzz targets together (default: 60)
+#   RECO_SKIP_SETUP  set to 1 to skip scripts/setup.sh
+set -uo pipefail
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo"
+build_root=${RECO_BUILD_ROOT:-$repo/build}
+presets=${RECO_PRESETS:-native asan windows fuzz}
+jobs=${RECO_JOBS:-2}
+fuzz_seconds=${RECO_FUZZ_SECONDS:-60}
+
+total_passed=0
+total_failed=0
+total_skipped=0
+failed_phases=()
+timings=()
+
+say() { printf '\n==== %s\n' "$*"; }
+
+# Runs "$@" as a timed phase called $1; records a failure when it fails.
+phase() {
+  local name=$1
+  shift
+  local start=$SECONDS
+  say "$name"
+  if "$@"; then
+    timings+=("$(printf '%-22s %4ds  ok' "$name" $((SECONDS - start)))")
+    return 0
+  fi
+  timings+=("$(printf '%-22s %4ds  FAILED' "$name" $((SECONDS - start)))")
+  failed_phases+=("$name")
+  return 1
+}
+
+configure() {
+  local preset=$1
+  cmake --preset "$preset" -B "$build_root/$preset"
+}
+
+build() {
+  cmake --build "$build_root/$1" -j "$jobs"
+}
+
+# Runs ctest in a build tree and adds its counts to the totals. ctest's own
+# summary line gives the total and the failures; skipped tests are listed
+# as "(Skipped)".
+run_ctest() {
+  local dir=$1
+  shift
+  local log
+  log=$(mktemp)
+  "$@" ctest --test-dir "$dir" -j "$jobs" --output-on-failure --no-tests=error 2>&1 | tee "$log"
+  local status=${PIPESTATUS[0]}
+  local summary total failed skipped
+  summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+  skipped=$(grep -cE '^[[:space:]]*[0-9]+ - .*\(Skipped\)$' "$log")
+  rm -f "$log"
+  if [[ -z $summary ]]; then
+    total_failed=$((total_failed + 1))
+    return 1
+  fi
+  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
+  failed=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$summary")
+  total_passed=$((total_passed + total - failed - skipped))
+  total_failed=$((total_failed + failed))
+  total_skipped=$((total_skipped + skipped))
+  return "$status"
+}
+
+# ---- Native and sanitizer presets -------------------------------------------------
+
+native_like() {
+  local preset=$1
+  shift
+  phase "$preset: configure" configure "$preset" || { total_failed=$((total_failed + 1)); return; }
+  phase "$preset: build" build "$preset" || { total_failed=$((total_failed + 1)); return; }
+  phase "$preset: test" run_ctest "$build_root/$preset" "$@"
+}
+
+# Benchmarks are only built here: their numbers mean something only on a
+# quiet machine.
+bench() {
+  phase "bench: configure" configure bench || { total_failed=$((total_failed + 1)); return; }
+  phase "bench: build" build bench || total_failed=$((total_failed + 1))
+}
+
+# ---- Windows under Wine -------------------------------------------------------------
+
+xvfb_pid=
+wine_prefix=
+
+stop_windows_services() {
+  if [[ -n $wine_prefix ]]; then
+    WINEPREFIX=$wine_prefix wineserver -k </dev/null >/dev/null 2>&1 || true
+    wine_prefix=
+  fi
+  if [[ -n $xvfb_pid ]]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
+  fi
+}
+trap stop_windows_services EXIT
+
+# A virtual display for the dialogs, on a display number Xvfb picks itself.
+start_xvfb() {
+  local numfile
+  numfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" </dev/null >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [[ -s $numfile ]] && break
+    sleep 0.1
+  done
+  if [[ ! -s $numfile ]]; then
+    echo "Xvfb did not start" >&2
+    rm -f "$numfile"
+    return 1
+  fi
+  export DISPLAY=":$(head -n1 "$numfile")"
+  rm -f "$numfile"
+  echo "virtual display $DISPLAY"
+}
+
+# One persistent wineserver for the whole run, started under the display
+# and prewarmed with no pipes attached: a server started by a test would
+# hold ctest's output pipes open and cost seconds per test, and a
+# persistent one that a test starts makes ctest wait forever.
+start_wineserver() {
+  local dir=$1
+  wine_prefix=$dir/wineprefix
+  export WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # Makes the prefix on first use (crash dialog off) and waits for it.
+  "$repo/cmake/wine-run.sh" "$wine_prefix" cmd /c exit </dev/null >/dev/null 2>&1
+  wineserver -w </dev/null >/dev/null 2>&1 || true
+  (wineserver -p 120 </dev/null >/dev/null 2>&1 &)
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+start_windows_services() { start_xvfb && start_wineserver "$1"; }
+
+windows() {
+  local dir=$build_root/windows
+  phase "windows: configure" configure windows || { total_failed=$((total_failed + 1)); return; }
+  phase "windows: build" build windows || { total_failed=$((total_failed + 1)); return; }
+  phase "windows: start wine" start_windows_services "$dir" ||
+    { total_failed=$((total_failed + 1)); stop_windows_services; return; }
+  phase "windows: test" run_ctest "$dir"
+  stop_windows_services
+}
+
+# ---- Fuzz targets ---------------------------------------------------------------------
+
+run_fuzzers() {
+  local dir=$build_root/fuzz
+  local targets=()
+  local f
+  while IFS= read -r f; do targets+=("$f"); done < <(
+    find "$dir/fuzz" -maxdepth 1 -type f -name 'fuzz_*' -perm -u+x 2>/dev/null | sort)
+  if ((${#targets[@]} == 0)); then
+    echo "no fuzz targets built yet (fuzz_* under $dir/fuzz): nothing to run"
+    return 0
+  fi
+  local each=$((fuzz_seconds / ${#targets[@]}))
+  ((each < 5)) && each=5
+  local failures=0
+  local t name corpus seeds dict args
+  for t in "${targets[@]}"; do
+    name=$(basename "$t")
+    # New inputs go to a corpus in the build tree; the seeds in the source
+    # tree are only read.
+    corpus=$dir/corpus/$name
+    mkdir -p "$corpus" "$dir/artifacts"
+    args=(-max_total_time="$each" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+          -artifact_prefix="$dir/artifacts/$name-")
+    for dict in "fuzz/$name.dict" "fuzz/${name#fuzz_}.dict" "fuzz/dict/${name#fuzz_}.dict"; do
+      [[ -f $dict ]] && args+=(-dict="$dict") && break
+    done
+    seeds=()
+    for corpus_dir in "fuzz/corpus/$name" "fuzz/corpus/${name#fuzz_}"; do
+      [[ -d $corpus_dir ]] && seeds+=("$corpus_dir")
+    done
+    echo "-- $name for ${each}s"
+    if "$t" "${args[@]}" "$corpus" "${seeds[@]}" </dev/null >"$dir/$name.log" 2>&1; then
+      grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units)' "$dir/$name.log" | tail -2
+    else
+      echo "$name FAILED; the end of its log:"
+      tail -n 40 "$dir/$name.log"
+      failures=$((failures + 1))
+    fi
+  done
+  ((failures == 0))
+}
+
+fuzz() {
+  if [[ ! -f fuzz/CMakeLists.txt ]]; then
+    say "fuzz: skipped, there are no fuzz targets yet (fuzz/CMakeLists.txt is missing)"
+    return
+  fi
+  phase "fuzz: configure" configure fuzz || { total_failed=$((total_failed + 1)); return; }
+  phase "fuzz: build" build fuzz || { total_failed=$((total_failed + 1)); return; }
+  phase "fuzz: run" run_fuzzers || total_failed=$((total_failed + 1))
+}
+
+# ---- Main -------------------------------------------------------------------------------
+
+if [[ ${RECO_SKIP_SETUP:-0} != 1 ]]; then
+  phase "setup" bash scripts/setup.sh || { echo "setup failed"; echo "0 passed, 1 failed"; exit 1; }
+fi
+
+for p in $presets; do
+  case $p in
+    native) native_like native ;;
+    asan)
+      native_like asan env ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+      ;;
+    bench) bench ;;
+    windows) windows ;;
+    fuzz) fuzz ;;
+    *) echo "unknown preset $p" >&2; total_failed=$((total_failed + 1)) ;;
+  esac
+done
+
+say "summary"
+printf '%s\n' "${timings[@]}"
+printf '%-22s %4ds\n' "total" "$SECONDS"
+if ((${#failed_phases[@]})); then
+  echo "failed phases: ${failed_phases[*]}"
+fi
+if ((total_skipped > 0)); then
+  echo "$total_passed passed, $total_failed failed, $total_skipped skipped"
+else
+  echo "$total_passed passed, $total_failed failed"
+fi
+if ((total_failed > 0 || ${#failed_phases[@]} > 0)); then
+  exit 1
+fi
+exit 0
