@@ -19,6 +19,7 @@
 #include "shared/preference_block.h"
 #include "shared/sections.h"
 #include "tools/recoctl/host.h"
+#include "tools/recoctl/live_commands.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ struct BuildArgs {
   std::string out;
   std::string file;
   bool json = false;
+  bool live = false;
 };
 
 // ---- build ----
@@ -361,18 +363,22 @@ int RunShow(const BuildArgs& args) {
   }
   auto block = std::make_unique<PreferenceBlock>();
   std::memcpy(block.get(), bytes.data(), sizeof(PreferenceBlock));
-  const Json json = Decode(*block);
-  std::string out;
-  if (args.json) {
-    out = json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
-  } else {
-    AppendText(json, "", &out);
-  }
-  PrintOut(out);
+  PrintOut(DescribePreferenceBlock(*block, args.json));
   return 0;
 }
 
 }  // namespace
+
+std::string DescribePreferenceBlock(const PreferenceBlock& block, bool json) {
+  const Json decoded = Decode(block);
+  std::string out;
+  if (json) {
+    out = decoded.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+  } else {
+    AppendText(decoded, "", &out);
+  }
+  return out;
+}
 
 void AddBuildCommands(CLI::App& app, int* exit_code) {
   auto args = std::make_shared<BuildArgs>();
@@ -388,7 +394,19 @@ void AddBuildCommands(CLI::App& app, int* exit_code) {
   build->callback([args, exit_code] { *exit_code = RunBuild(*args); });
 
   CLI::App* show = app.add_subcommand("show", "Decode a saved preference block");
-  show->add_option("FILE", args->file, "Block file")->required();
+  CLI::Option* file = show->add_option("FILE", args->file, "Block file");
+  CLI::Option* live = show->add_flag("--live", args->live,
+                                     "Decode the preference section a running process holds");
+  file->excludes(live);
   show->add_flag("--json", args->json, "Print JSON instead of indented text");
-  show->callback([args, exit_code] { *exit_code = RunShow(*args); });
+  show->callback([show, args, exit_code] {
+    if (args->live) {
+      *exit_code = RunShowLive(args->json);
+    } else if (args->file.empty()) {
+      PrintErr("recoctl: show needs FILE or --live\n" + show->help());
+      *exit_code = 2;
+    } else {
+      *exit_code = RunShow(*args);
+    }
+  });
 }

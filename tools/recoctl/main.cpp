@@ -7,6 +7,7 @@
 #include "tools/recoctl/build_commands.h"
 #include "tools/recoctl/host.h"
 #include "tools/recoctl/ini_commands.h"
+#include "tools/recoctl/live_commands.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ int Run(std::vector<std::string> args) {
   int exit_code = 0;
   AddIniCommands(app, &exit_code);
   AddBuildCommands(app, &exit_code);
+  AddLiveCommands(app, &exit_code);
   std::vector<const char*> argv;
   for (const std::string& a : args) argv.push_back(a.c_str());
   try {

@@ -1,0 +1,31 @@
+// The Windows side of recoctl's live commands (see live_commands.h). Each
+// returns the command's exit code: kLiveDone, or kLiveFailed after printing
+// why to standard error.
+#ifndef RECO_TOOLS_RECOCTL_LIVE_WINDOWS_H_
+#define RECO_TOOLS_RECOCTL_LIVE_WINDOWS_H_
+
+#include <string>
+
+namespace live_windows {
+
+// The preference section held by another process, never created here.
+int ShowLive(bool json);
+int DumpLive(const std::string& host_path);
+
+// The stand-in server. Ends after `count` notifications (0: no limit), after
+// `timeout` seconds (0: none), or when its window is closed; then clears
+// ServerWindow if it still names that window.
+int Serve(int count, double timeout);
+
+// The page named by SettingsWindow.
+int PageWait(double timeout);
+int PageState(bool json);
+int PageCheck(int id, bool on);
+int PageSelect(int id, int index);
+int PageOk();
+int PageClose();
+int PageApply();
+
+}  // namespace live_windows
+
+#endif  // RECO_TOOLS_RECOCTL_LIVE_WINDOWS_H_
