@@ -154,6 +154,37 @@ Json ControlOf(const Json& state, int id) {
   return Json();
 }
 
+// Wine's X11 driver hands each top-level window to the window manager and,
+// with none running (as under Xvfb), waits two seconds for it whenever a
+// dialog closes. Unmanaged windows close at once. The key is read when a
+// process starts; Windows has no such key.
+void UseUnmanagedWindows() {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", 0, nullptr, 0,
+                      KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  static const WCHAR kNo[] = L"N";
+  RegSetValueExW(key, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNo), sizeof(kNo));
+  RegCloseKey(key);
+}
+
+ForegroundWindow::ForegroundWindow() {
+  window_ = CreateWindowExW(0, L"Static", L"e2e", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (window_ != nullptr) SetForegroundWindow(window_);
+}
+
+ForegroundWindow::~ForegroundWindow() {
+  if (window_ != nullptr) DestroyWindow(window_);
+}
+
+HWND WindowOf(const Json& state) {
+  if (!state.is_object() || !state["window"].is_string()) return nullptr;
+  return WordToWindow(
+      static_cast<DWORD>(std::stoul(state["window"].get<std::string>(), nullptr, 16)));
+}
+
 bool SectionExists(LPCWSTR name) {
   HANDLE handle = OpenFileMappingW(FILE_MAP_READ, FALSE, name);
   if (handle == nullptr) return false;

@@ -78,6 +78,27 @@ Json PageState();
 // The control `id` of a page state; null when it has none.
 Json ControlOf(const Json& state, int id);
 
+// Makes the windows of programs started from now on close at once under
+// Wine (see the definition); does nothing elsewhere.
+void UseUnmanagedWindows();
+
+// A plain visible window of the test's own, made the foreground window, so
+// that a test can see another program take the foreground from it.
+class ForegroundWindow {
+ public:
+  ForegroundWindow();
+  ~ForegroundWindow();
+  ForegroundWindow(const ForegroundWindow&) = delete;
+  ForegroundWindow& operator=(const ForegroundWindow&) = delete;
+  HWND Window() const { return window_; }
+
+ private:
+  HWND window_ = nullptr;
+};
+
+// The window a page state names.
+HWND WindowOf(const Json& state);
+
 // True while some process holds the named section.
 bool SectionExists(LPCWSTR name);
 

@@ -21,6 +21,7 @@ constexpr DWORD kSectionGoneTimeoutMs = 5000;
 
 class RecorangeTest : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() { UseUnmanagedWindows(); }
   void SetUp() override { Reset(); }
   void TearDown() override { EndAll(); }
 
@@ -102,10 +103,13 @@ TEST_F(RecorangeTest, Recorange_FirstStartBuildsSecondStartDefers) {
     UnmapViewOfFile(live);
     CloseHandle(handle);
   }
+  ForegroundWindow other;
+  ASSERT_EQ(other.Window(), GetForegroundWindow());
   ASSERT_TRUE(second_.Start(RecorangePath(), ""));
   DWORD second_code = 0xFFFFFFFF;
   ASSERT_TRUE(second_.Wait(kEndTimeoutMs, &second_code));
   EXPECT_EQ(1u, second_code);
+  EXPECT_EQ(WindowOf(state), GetForegroundWindow()) << "the open page was not brought forward";
   EXPECT_TRUE(SettingsUntouched()) << "the second copy wrote the settings file";
   const WString dump = temp_ / L"live.bin";
   Do("dump --live --out \"" + test_support::ToUtf8(dump) + "\"");
