@@ -16,6 +16,9 @@ constexpr int kExitBadArguments = 2;
 int Run(std::vector<std::string> args) {
   CLI::App app{"recoctl: inspect and drive the recognition-range settings tool"};
   app.require_subcommand(1);
+  // Host paths under Wine start with "/": they are arguments, never the
+  // Windows-style options CLI11 would otherwise take them for.
+  app.allow_windows_style_options(false);
   int exit_code = 0;
   AddIniCommands(app, &exit_code);
   AddBuildCommands(app, &exit_code);
