@@ -52,14 +52,67 @@ void SetErrorForPath(int err, const std::string& host) {
   }
 }
 
-// Share modes become flock() locks, which belong to one open file
-// description and so also separate two openers inside one process.
-// Share READ with read access is a shared lock; share 0, or any writer that
-// does not share writing, holds the file alone.
-int LockFor(DWORD access, DWORD share_mode) {
-  if ((share_mode & FILE_SHARE_READ) && (share_mode & FILE_SHARE_WRITE)) return 0;
-  if (share_mode == 0 || (access & GENERIC_WRITE)) return LOCK_EX;
-  return LOCK_SH;
+// Share modes are kept as open-file-description locks (F_OFD_*) on bytes
+// far beyond any real content. Such locks belong to one open description,
+// so they separate two openers inside one process as well as in two, and
+// they go with the description's last close. Each opener holds a shared
+// lock on one byte for each access it has and one for each access it does
+// not share; a newcomer is refused when any other opener holds a byte it
+// conflicts with, which is Windows' rule in both directions
+// (tests/platform/files_test.cpp, Files_Share, runs the same rows on Wine).
+// An flock() held for the moment of checking and taking makes the two one
+// step against other openers.
+constexpr off_t kShareLockBase = static_cast<off_t>(1) << 62;
+enum ShareByte { kHasRead, kHasWrite, kRefusesRead, kRefusesWrite };
+
+struct flock ShareRange(short type, ShareByte byte) {
+  struct flock range = {};
+  range.l_type = type;
+  range.l_whence = SEEK_SET;
+  range.l_start = kShareLockBase + byte;
+  range.l_len = 1;
+  return range;
+}
+
+bool HeldByAnother(int fd, ShareByte byte) {
+  struct flock range = ShareRange(F_WRLCK, byte);
+  return fcntl(fd, F_OFD_GETLK, &range) == 0 && range.l_type != F_UNLCK;
+}
+
+// Returns ERROR_SUCCESS with the opener's locks taken, or the Win32 error.
+// A descriptor open for writing only cannot hold a shared (read) lock, so it
+// holds exclusive ones: two write-only openers then exclude each other.
+DWORD TakeShareLocks(int fd, bool fd_reads, DWORD access, DWORD share_mode) {
+  const bool reads = (access & GENERIC_READ) != 0;
+  const bool writes = (access & GENERIC_WRITE) != 0;
+  const bool refuses_read = (share_mode & FILE_SHARE_READ) == 0;
+  const bool refuses_write = (share_mode & FILE_SHARE_WRITE) == 0;
+  while (flock(fd, LOCK_EX) != 0) {
+    if (errno != EINTR) return Win32ErrorFromErrno(errno);
+  }
+  DWORD error = ERROR_SUCCESS;
+  if ((reads && HeldByAnother(fd, kRefusesRead)) || (writes && HeldByAnother(fd, kRefusesWrite)) ||
+      (refuses_read && HeldByAnother(fd, kHasRead)) ||
+      (refuses_write && HeldByAnother(fd, kHasWrite))) {
+    error = ERROR_SHARING_VIOLATION;
+  } else {
+    const short type = fd_reads ? F_RDLCK : F_WRLCK;
+    const std::pair<bool, ShareByte> wanted[] = {{reads, kHasRead},
+                                                 {writes, kHasWrite},
+                                                 {refuses_read, kRefusesRead},
+                                                 {refuses_write, kRefusesWrite}};
+    for (const auto& [want, byte] : wanted) {
+      if (!want) continue;
+      struct flock range = ShareRange(type, byte);
+      if (fcntl(fd, F_OFD_SETLK, &range) != 0) {
+        error = (errno == EAGAIN || errno == EACCES) ? ERROR_SHARING_VIOLATION
+                                                     : Win32ErrorFromErrno(errno);
+        break;
+      }
+    }
+  }
+  flock(fd, LOCK_UN);
+  return error;
 }
 
 FileObject* LookUpFile(HANDLE handle) {
@@ -121,7 +174,10 @@ HANDLE CreateFileW(LPCWSTR path, DWORD desired_access, DWORD share_mode,
   }
   const bool reads = (desired_access & GENERIC_READ) != 0;
   const bool writes = (desired_access & GENERIC_WRITE) != 0;
-  int flags = O_CLOEXEC | (writes ? (reads ? O_RDWR : O_WRONLY) : O_RDONLY);
+  // A write-only handle still gets a read-write descriptor where the file
+  // allows it, so that its share locks can be shared ones; ReadFile checks
+  // the handle's access, not the descriptor's.
+  int flags = O_CLOEXEC | (writes ? O_RDWR : O_RDONLY);
   switch (creation_disposition) {
     case CREATE_NEW:
       flags |= O_CREAT | O_EXCL;
@@ -148,7 +204,11 @@ HANDLE CreateFileW(LPCWSTR path, DWORD desired_access, DWORD share_mode,
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
-  const int fd = open(host.c_str(), flags, 0666);
+  int fd = open(host.c_str(), flags, 0666);
+  if (fd < 0 && writes && !reads && errno == EACCES) {
+    flags = (flags & ~O_ACCMODE) | O_WRONLY;  // a file we may write but not read
+    fd = open(host.c_str(), flags, 0666);
+  }
   if (fd < 0) {
     if (errno == EEXIST) {
       SetLastError(ERROR_FILE_EXISTS);
@@ -159,12 +219,11 @@ HANDLE CreateFileW(LPCWSTR path, DWORD desired_access, DWORD share_mode,
   }
   // The share check comes before any truncation, so that a refused opener
   // never destroys the content another opener holds.
-  const int lock = posix_layer::LockFor(desired_access, share_mode);
-  if (lock != 0 && flock(fd, lock | LOCK_NB) != 0) {
-    const int err = errno;
+  const DWORD share_error =
+      posix_layer::TakeShareLocks(fd, (flags & O_ACCMODE) != O_WRONLY, desired_access, share_mode);
+  if (share_error != ERROR_SUCCESS) {
     close(fd);
-    SetLastError(err == EWOULDBLOCK ? ERROR_SHARING_VIOLATION
-                                    : posix_layer::Win32ErrorFromErrno(err));
+    SetLastError(share_error);
     return INVALID_HANDLE_VALUE;
   }
   struct stat st;

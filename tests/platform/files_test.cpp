@@ -152,6 +152,15 @@ TEST(Files_Share, SecondOpenerIsAdmittedOrRefused) {
       {kRead, kShareRead, kReadWrite, kShareRead, false},
       {kReadWrite, kShareBoth, kReadWrite, kShareBoth, true},
       {kRead, kShareBoth, kReadWrite, kShareBoth, true},
+      // 10
+      {kReadWrite, kShareBoth, kRead, kShareRead, false},  // newcomer refuses the writer
+      {kRead, kShareBoth, kRead, kShareRead, true},
+      {GENERIC_WRITE, kShareRead, kRead, kShareBoth, true},
+      {GENERIC_WRITE, kShareRead, GENERIC_WRITE, kShareBoth, false},
+      {kRead, FILE_SHARE_WRITE, kRead, kShareBoth, false},
+      // 15
+      {kRead, FILE_SHARE_WRITE, GENERIC_WRITE, kShareBoth, true},
+      {GENERIC_WRITE, FILE_SHARE_WRITE, GENERIC_WRITE, FILE_SHARE_WRITE, true},
   };
   for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); ++i) {
     const Case& c = kCases[i];
