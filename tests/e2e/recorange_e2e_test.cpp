@@ -23,7 +23,7 @@ class RecorangeTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { UseUnmanagedWindows(); }
   void SetUp() override { Reset(); }
-  void TearDown() override { EndAll(); }
+  void TearDown() override { Reset(); }
 
   // Ends whatever the previous case left running and checks that the named
   // sections went with it.
@@ -185,14 +185,22 @@ TEST_F(RecorangeTest, Recorange_ConfirmStoresControlsAndNotifiesOnce) {
   EXPECT_EQ(8u, saved->Entries[kChineseEntry].FontSize);
 }
 
+// An apply sent from outside saves and notifies but leaves the page open; the
+// close after it neither stores the later change nor notifies.
 TEST_F(RecorangeTest, Recorange_CloseNotifiesNothingAndWritesBack) {
   SetLanguage(1033);
   StartServer();
   OpenPage();
+  Do("page apply");
+  EXPECT_TRUE(PageState().is_object()) << "the apply ended the page";
   Do("page check 304 on");
   Do("page close");
   EXPECT_EQ(0u, PageExitCode());
-  EXPECT_TRUE(StopServer().empty()) << server_->Text();
+  const std::vector<std::string> notes = StopServer();
+  ASSERT_EQ(1u, notes.size()) << server_->Text();
+  EXPECT_NE(std::string::npos, notes[0].find("entry1 LangId=1033 Charset=257 RecoRange=0x4307 "
+                                             "AutoInsertSpace=1 PhraseMode=3"))
+      << notes[0];
   EXPECT_FALSE(SettingsUntouched()) << "the settings were not written back";
   const std::unique_ptr<PreferenceBlock> saved = ReadSettings();
   ASSERT_NE(nullptr, saved);
