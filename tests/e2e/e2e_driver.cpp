@@ -169,6 +169,14 @@ void UseUnmanagedWindows() {
   RegCloseKey(key);
 }
 
+bool CanMakeWindows() {
+  HWND probe = CreateWindowExW(0, L"Static", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  if (probe == nullptr) return false;
+  DestroyWindow(probe);
+  return true;
+}
+
 ForegroundWindow::ForegroundWindow() {
   window_ = CreateWindowExW(0, L"Static", L"e2e", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);

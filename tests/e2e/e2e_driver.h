@@ -82,6 +82,9 @@ Json ControlOf(const Json& state, int id);
 // Wine (see the definition); does nothing elsewhere.
 void UseUnmanagedWindows();
 
+// False where no window can be made (under Wine, without an X display).
+bool CanMakeWindows();
+
 // A plain visible window of the test's own, made the foreground window, so
 // that a test can see another program take the foreground from it.
 class ForegroundWindow {

@@ -22,7 +22,10 @@ constexpr DWORD kSectionGoneTimeoutMs = 5000;
 class RecorangeTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { UseUnmanagedWindows(); }
-  void SetUp() override { Reset(); }
+  void SetUp() override {
+    if (!CanMakeWindows()) GTEST_SKIP() << "no display: the program's windows cannot be made";
+    Reset();
+  }
   void TearDown() override { Reset(); }
 
   // Ends whatever the previous case left running and checks that the named
