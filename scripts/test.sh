@@ -8,7 +8,7 @@
 # Environment:
 #   RECO_BUILD_ROOT  where the build trees go (default: <repo>/build)
 #   RECO_PRESETS     which phases to run (default: "native asan windows fuzz";
-#                    "bench" builds the benchmarks)
+#                    "bench" builds the benchmarks, "tidy" runs clang-tidy)
 #   RECO_JOBS        parallel jobs for building and testing (default: 2)
 #   RECO_FUZZ_SECONDS  total time for all fuzz targets together (default: 60)
 #   RECO_SKIP_SETUP  set to 1 to skip scripts/setup.sh
@@ -214,6 +214,21 @@ fuzz() {
   phase "fuzz: run" run_fuzzers || total_failed=$((total_failed + 1))
 }
 
+# ---- Lint ------------------------------------------------------------------------------
+
+# clang-tidy over every project source in the native build's compile
+# database (Windows-only sources are not in it), with .clang-tidy's checks
+# and warnings as errors.
+tidy() {
+  local dir=$build_root/native
+  if [[ ! -f $dir/compile_commands.json ]]; then
+    phase "tidy: configure" configure native || { total_failed=$((total_failed + 1)); return; }
+  fi
+  phase "tidy" run-clang-tidy -p "$dir" -j "$jobs" -quiet \
+    "^$repo/(app|builder|ini|paths|platform|resources|shared|tools|tests)/" ||
+    total_failed=$((total_failed + 1))
+}
+
 # ---- Main -------------------------------------------------------------------------------
 
 if [[ ${RECO_SKIP_SETUP:-0} != 1 ]]; then
@@ -230,6 +245,7 @@ for p in $presets; do
     bench) bench ;;
     windows) windows ;;
     fuzz) fuzz ;;
+    tidy) tidy ;;
     *) echo "unknown preset $p" >&2; total_failed=$((total_failed + 1)) ;;
   esac
 done
