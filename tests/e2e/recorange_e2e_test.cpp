@@ -226,6 +226,31 @@ TEST_F(RecorangeTest, Recorange_RunsWithoutServerWindow) {
   EXPECT_EQ(0x4307u, saved->Entries[kLatinEntry].RecoRange);
 }
 
+// A page that ended without its WM_DESTROY leaves its window in the server
+// record; a window that has gone does not stop the next start.
+TEST_F(RecorangeTest, Recorange_GoneSettingsWindowDoesNotStopStart) {
+  SetLanguage(1033);
+  StartServer();
+  OpenPage();
+  page_.Kill();
+  {
+    HANDLE handle = OpenFileMappingW(FILE_MAP_READ, FALSE, kServerSectionName);
+    ASSERT_NE(nullptr, handle);
+    const auto* server =
+        static_cast<const ServerBlock*>(MapViewOfFile(handle, FILE_MAP_READ, 0, 0, 0));
+    ASSERT_NE(nullptr, server);
+    const HWND gone = WordToWindow(server->SettingsWindow);
+    UnmapViewOfFile(server);
+    CloseHandle(handle);
+    ASSERT_NE(nullptr, gone);
+    ASSERT_FALSE(IsWindow(gone));
+  }
+  OpenPage();
+  Do("page close");
+  EXPECT_EQ(0u, PageExitCode());
+  EXPECT_TRUE(StopServer().empty()) << server_->Text();
+}
+
 TEST_F(RecorangeTest, Recorange_FontSizesFollowExtendSize) {
   struct Case {
     DWORD extend_size;
