@@ -93,7 +93,7 @@ else
   page_pid=$!
   wine "$recoctl" page wait --timeout 60 </dev/null
   shot=$demo/page-$lang_tag.png
-  xwd -root -silent | convert xwd:- -trim "$shot"
+  xwd -root -silent | convert xwd:- -trim +repage -trim +repage "$shot"
   echo "screenshot: $shot"
   say "what the page shows"
   wine "$recoctl" page state </dev/null
@@ -113,6 +113,6 @@ if [[ -n $settings ]]; then
   echo
   for key in option SCRange LatinRange Extend; do
     printf '%-10s ' "$key"
-    wine "$recoctl" ini get "$(winepath -w "$settings")" option "$key" --result </dev/null | cut -c1-60
+    wine "$recoctl" ini get "$(winepath -w "$settings")" option "$key" --size 512 --result </dev/null | cut -c1-60
   done
 fi
