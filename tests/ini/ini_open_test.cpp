@@ -10,8 +10,8 @@ using ini_test::WriteIni;
 using test_support::Bytes;
 using test_support::ReadFileBytes;
 using test_support::TempDir;
-using test_support::WString;
 using test_support::WriteFileBytes;
+using test_support::WString;
 
 namespace {
 
@@ -32,7 +32,12 @@ TEST(IniOpen_Reading, TextRangeAndByteOrderMark) {
       {"no mark: read from the first byte", {0x41, 0x00, 0x42, 0x00}, 1, 4, "AB"},
       {"a zero unit ends the text", {0xFF, 0xFE, 0x41, 0x00, 0x00, 0x00, 0x42, 0x00}, 1, 4, "A"},
       {"zero as the first unit", {0x00, 0x00, 0x41, 0x00}, 1, 0, ""},
-      {"big-endian mark is text", {0xFE, 0xFF, 0x41, 0x00}, 1, 4, "\xEF\xBF\xBE" "A"},
+      {"big-endian mark is text",
+       {0xFE, 0xFF, 0x41, 0x00},
+       1,
+       4,
+       "\xEF\xBF\xBE"
+       "A"},
   };
   TempDir dir;
   for (const OpenCase& c : cases) {
@@ -93,22 +98,6 @@ TEST(IniOpen_Writing, StartsEmptyWithMarkAndCutsAtClose) {
   Bytes after;
   ASSERT_TRUE(ReadFileBytes(path, &after));
   EXPECT_EQ(Bytes({0xFF, 0xFE}), after);
-}
-
-TEST(IniOpen_Writing, SizeOnDiskIsUsedLength) {
-  TempDir dir;
-  const WString path = dir / TEXT("Settings.ini");
-  const DWORD rooms[] = {4, 64, kIniWriteRoom, 1u << 20};
-  for (DWORD room : rooms) {
-    IniFile ini;
-    ASSERT_EQ(1, ini.IniOpen(path.c_str(), GENERIC_WRITE, room)) << room;
-    ini.IniSetString(TEXT("S"), TEXT("K"), TEXT("V"));
-    const DWORD used = ini.UsedLength();
-    ini.IniClose();
-    Bytes after;
-    ASSERT_TRUE(ReadFileBytes(path, &after));
-    EXPECT_EQ(used, after.size()) << "room " << room;
-  }
 }
 
 TEST(IniOpen_Writing, ReopeningClosesAndCutsFirst) {

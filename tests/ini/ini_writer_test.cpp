@@ -50,18 +50,21 @@ TEST(IniWriter_Edits, ProduceExactText) {
        {{"A", "l", "  x", 1}, {"A", "t", "x\t", 1}, {"A", "m", "a b", 1}},
        "[A]\r\nl=\"  x\"\r\nt=\"x\t\"\r\nm=a b\r\n"},
       {"empty value", {{"A", "k", "", 1}}, "[A]\r\nk=\r\n"},
-      {"delete a key", {{"A", "k", "1", 1}, {"A", "z", "2", 1}, {"A", "k", nullptr, 1}},
+      {"delete a key",
+       {{"A", "k", "1", 1}, {"A", "z", "2", 1}, {"A", "k", nullptr, 1}},
        "[A]\r\nz=2\r\n"},
-      {"delete a missing key changes nothing", {{"A", "k", "1", 1}, {"A", "x", nullptr, 1}},
+      {"delete a missing key changes nothing",
+       {{"A", "k", "1", 1}, {"A", "x", nullptr, 1}},
        "[A]\r\nk=1\r\n"},
-      {"delete a key of a missing section adds its header", {{"A", "x", nullptr, 1}},
-       "[A]\r\n"},
+      {"delete a key of a missing section adds its header", {{"A", "x", nullptr, 1}}, "[A]\r\n"},
       {"delete a section up to the next header",
        {{"A", "k", "1", 1}, {"B", "k", "2", 1}, {"C", "k", "3", 1}, {"B", nullptr, nullptr, 1}},
        "[A]\r\nk=1\r\n[C]\r\nk=3\r\n"},
-      {"delete the last section", {{"A", "k", "1", 1}, {"B", "k", "2", 1}, {"B", "", nullptr, 1}},
+      {"delete the last section",
+       {{"A", "k", "1", 1}, {"B", "k", "2", 1}, {"B", "", nullptr, 1}},
        "[A]\r\nk=1\r\n"},
-      {"delete a missing section", {{"A", "k", "1", 1}, {"B", nullptr, nullptr, 1}},
+      {"delete a missing section",
+       {{"A", "k", "1", 1}, {"B", nullptr, nullptr, 1}},
        "[A]\r\nk=1\r\n"},
       {"empty section name fails", {{"", "k", "1", 0}}, ""},
       // A value holding line breaks brings a blank and a comment line into
@@ -69,7 +72,8 @@ TEST(IniWriter_Edits, ProduceExactText) {
       {"trailing blank and comment lines stay behind",
        {{"A", "k", "1\r\n\r\n;c", 1}, {"B", "k", "2", 1}, {"A", "n", "3", 1}},
        "[A]\r\nk=1\r\nn=3\r\n\r\n;c\r\n[B]\r\nk=2\r\n"},
-      {"key case and blanks are not kept on replace", {{"A", "Key", "1", 1}, {"A", "KEY", "2", 1}},
+      {"key case and blanks are not kept on replace",
+       {{"A", "Key", "1", 1}, {"A", "KEY", "2", 1}},
        "[A]\r\nKEY=2\r\n"},
   };
   TempDir dir;
@@ -93,8 +97,8 @@ TEST(IniWriter_Edits, ProduceExactText) {
 TEST(IniWriter_Edits, EverythingWrittenReadsBack) {
   TempDir dir;
   const WString path = dir / TEXT("w.ini");
-  const char* values[] = {"", "plain", "  lead", "trail  ", " both ", "\"quoted\"", "a=b;c#d",
-                          "宋体", "\t"};
+  const char* values[] = {"",           "plain",   "  lead", "trail  ", " both ",
+                          "\"quoted\"", "a=b;c#d", "宋体",   "\t"};
   {
     IniFile ini;
     ASSERT_EQ(1, ini.IniOpen(path.c_str(), GENERIC_WRITE, kIniWriteRoom));
@@ -169,8 +173,9 @@ TEST(IniWriter_Records, EncodeWithChecksum) {
     ASSERT_EQ(1, ini.IniOpen((dir / TEXT("r.ini")).c_str(), GENERIC_WRITE, kIniWriteRoom));
     // An empty record still needs bytes: no bytes at all means "delete".
     const BYTE none = 0;
-    ASSERT_EQ(1, ini.IniSetRecord(TEXT("option"), TEXT("R"), c.bytes.empty() ? &none : c.bytes.data(),
-                                  static_cast<DWORD>(c.bytes.size())));
+    ASSERT_EQ(1,
+              ini.IniSetRecord(TEXT("option"), TEXT("R"), c.bytes.empty() ? &none : c.bytes.data(),
+                               static_cast<DWORD>(c.bytes.size())));
     EXPECT_EQ(std::string("[option]\r\nR=") + c.value + "\r\n", Text(ini)) << c.value;
     // No bytes deletes the key.
     ASSERT_EQ(1, ini.IniSetRecord(TEXT("option"), TEXT("R"), nullptr, 0));
@@ -183,8 +188,8 @@ TEST(IniWriter_Records, FourSettingsRecordsMakeThe1896ByteFile) {
   struct Record {
     const WCHAR* key;
     DWORD size;
-  } records[] = {{TEXT("option"), 92}, {TEXT("SCRange"), 172}, {TEXT("LatinRange"), 172},
-                 {TEXT("Extend"), 8}};
+  } records[] = {
+      {TEXT("option"), 92}, {TEXT("SCRange"), 172}, {TEXT("LatinRange"), 172}, {TEXT("Extend"), 8}};
   std::vector<std::vector<BYTE>> data;
   for (const Record& r : records) {
     std::vector<BYTE> bytes(r.size);
@@ -197,7 +202,8 @@ TEST(IniWriter_Records, FourSettingsRecordsMakeThe1896ByteFile) {
     IniFile ini;
     ASSERT_EQ(1, ini.IniOpen(path.c_str(), GENERIC_WRITE, kIniWriteRoom));
     for (size_t i = 0; i < 4; ++i) {
-      ASSERT_EQ(1, ini.IniSetRecord(TEXT("option"), records[i].key, data[i].data(), records[i].size));
+      ASSERT_EQ(1,
+                ini.IniSetRecord(TEXT("option"), records[i].key, data[i].data(), records[i].size));
     }
   }
   Bytes file;
