@@ -262,9 +262,14 @@ TEST(Strings_Compare, CountedCompareStopsAtCount) {
   }
 }
 
-TEST(Strings_Compare, LstrcmpiFoldsLatin1Letters) {
+// lstrcmpiW compares as the user's language does; the C runtime's
+// comparisons fold only ASCII letters in the "C" locale every program
+// starts in.
+TEST(Strings_Compare, OnlyLstrcmpiFoldsLatin1Letters) {
   EXPECT_EQ(lstrcmpiW(TEXT("\x00C4rger"), TEXT("\x00E4RGER")), 0);
   EXPECT_EQ(lstrcmpiW(TEXT("\x00D6"), TEXT("\x00F6")), 0);
+  EXPECT_NE(_wcsicmp(TEXT("\x00C4rger"), TEXT("\x00E4RGER")), 0);
+  EXPECT_NE(_wcsnicmp(TEXT("\x00D6"), TEXT("\x00F6"), 1), 0);
 }
 
 TEST(Strings_ToLong, ParsesLeadingDecimalDigits) {
