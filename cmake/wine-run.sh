@@ -25,7 +25,7 @@ if [[ ! -f $prefix/.reco-ready ]]; then
       </dev/null >/dev/null 2>&1
     # Let the server that made the prefix write the registry and end, so
     # that a persistent one can be started for the test run.
-    wineserver -w </dev/null >/dev/null 2>&1 || true
+    timeout 60 wineserver -w </dev/null >/dev/null 2>&1 || true
     touch "$prefix/.reco-ready"
   fi
   exec 9>&-

@@ -98,67 +98,18 @@ bench() {
 
 # ---- Windows under Wine -------------------------------------------------------------
 
-xvfb_pid=
-wine_prefix=
-
-stop_windows_services() {
-  if [[ -n $wine_prefix ]]; then
-    WINEPREFIX=$wine_prefix wineserver -k </dev/null >/dev/null 2>&1 || true
-    wine_prefix=
-  fi
-  if [[ -n $xvfb_pid ]]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=
-  fi
-}
-trap stop_windows_services EXIT
-
-# A virtual display for the dialogs, on a display number Xvfb picks itself.
-start_xvfb() {
-  local numfile
-  numfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" </dev/null >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [[ -s $numfile ]] && break
-    sleep 0.1
-  done
-  if [[ ! -s $numfile ]]; then
-    echo "Xvfb did not start" >&2
-    rm -f "$numfile"
-    return 1
-  fi
-  export DISPLAY=":$(head -n1 "$numfile")"
-  rm -f "$numfile"
-  echo "virtual display $DISPLAY"
-}
-
-# One persistent wineserver for the whole run, started under the display
-# and prewarmed with no pipes attached: a server started by a test would
-# hold ctest's output pipes open and cost seconds per test, and a
-# persistent one that a test starts makes ctest wait forever.
-start_wineserver() {
-  local dir=$1
-  wine_prefix=$dir/wineprefix
-  export WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  # Makes the prefix on first use (crash dialog off) and waits for it.
-  "$repo/cmake/wine-run.sh" "$wine_prefix" cmd /c exit </dev/null >/dev/null 2>&1
-  wineserver -w </dev/null >/dev/null 2>&1 || true
-  (wineserver -p 120 </dev/null >/dev/null 2>&1 &)
-  wine cmd /c exit </dev/null >/dev/null 2>&1
-}
-
-start_windows_services() { start_xvfb && start_wineserver "$1"; }
+# shellcheck source=scripts/wine-session.sh
+source "$repo/scripts/wine-session.sh"
+trap wine_session_stop EXIT
 
 windows() {
   local dir=$build_root/windows
   phase "windows: configure" configure windows || { total_failed=$((total_failed + 1)); return; }
   phase "windows: build" build windows || { total_failed=$((total_failed + 1)); return; }
-  phase "windows: start wine" start_windows_services "$dir" ||
-    { total_failed=$((total_failed + 1)); stop_windows_services; return; }
+  phase "windows: start wine" wine_session_start "$dir" ||
+    { total_failed=$((total_failed + 1)); wine_session_stop; return; }
   phase "windows: test" run_ctest "$dir"
-  stop_windows_services
+  wine_session_stop
 }
 
 # ---- Fuzz targets ---------------------------------------------------------------------
