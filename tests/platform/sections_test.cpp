@@ -58,8 +58,7 @@ bool AllZero(const uint8_t* bytes, size_t size) {
   return true;
 }
 
-// ---- The second process
-// ------------------------------------------------------
+// ---- The second process -----------------------------------------------------
 //
 // The test program starts itself again with kChildVariable set to
 // "<mode> <parent pid>". The child does its part before the test runner
@@ -160,8 +159,7 @@ int RunChild(const std::string& mode) {
 #endif
 }
 
-// ---- One process
-// ---------------------------------------------------------------
+// ---- One process ------------------------------------------------------------
 
 TEST(Sections_Create, NewSectionIsZeroFilledAndReportsNoError) {
   const WString name = SectionName("NEW");
@@ -264,8 +262,7 @@ TEST(Sections_Create, RejectsZeroSizeWithoutAFile) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
-// ---- Two processes
-// -------------------------------------------------------------
+// ---- Two processes ----------------------------------------------------------
 
 TEST(Sections_TwoProcesses, ChildJoinsAndWritesThrough) {
   const WString name = SectionName("SHARED");
