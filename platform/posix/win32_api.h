@@ -152,11 +152,14 @@ BOOL RemoveDirectoryW(LPCWSTR path);
 
 // A file mapping (file != INVALID_HANDLE_VALUE) of size 0 maps the whole
 // file and fails with ERROR_FILE_INVALID on an empty file; a larger size
-// extends a writable file at once. With INVALID_HANDLE_VALUE and a name it
-// opens or creates a named section of shared memory, private to the user:
-// a new section is zero-filled and reports ERROR_SUCCESS, an existing one
-// reports ERROR_ALREADY_EXISTS, and the section is gone when the last
-// handle and view of it, in any process, is closed.
+// extends a writable file at once. A named file mapping is shared, within
+// the process, by every call that names it (ERROR_ALREADY_EXISTS, whatever
+// file and size that call passed). With INVALID_HANDLE_VALUE (or null) and
+// a name it opens or creates a named section of shared memory, private to
+// the user: a new section is zero-filled and reports ERROR_SUCCESS, an
+// existing one reports ERROR_ALREADY_EXISTS. The name is free again when
+// the last handle of the section, in any process, is closed or its process
+// ends; views keep their memory until they are unmapped.
 HANDLE CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES security, DWORD protect,
                           DWORD size_high, DWORD size_low, LPCWSTR name);
 LPVOID MapViewOfFile(HANDLE mapping, DWORD desired_access, DWORD offset_high, DWORD offset_low,
