@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 #include "tests/shared/test_env.h"
@@ -11,133 +12,100 @@
 
 using test_support::IsDirectory;
 using test_support::PathExists;
-using test_support::TempDir;
 using test_support::ToUtf8;
 using test_support::WString;
 
 namespace {
 
-const WCHAR kAboutKey[] = TEXT("Software\\Telvar\\QXLUM\\VEQ\\About");
-
-WString ExecutableDirectory() {
-  WCHAR path[MAX_PATH] = {0};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  WString text = path;
-  return text.substr(0, text.rfind(TEXT('\\')) + 1);
-}
-
 class DirectoriesTest : public ::testing::Test {
  protected:
   DirectoriesTest() : registry_(dir_) {}
-  TempDir dir_;
+  // Stores the installation directory's "Path" value.
+  static bool SetPath(DWORD type, const WString& value) {
+    return test_env::TestRegistry::Set(TEXT("Software\\Telvar\\QXLUM\\VEQ\\About"), TEXT("Path"),
+                                       type, value.c_str(),
+                                       static_cast<DWORD>((value.size() + 1) * 2));
+  }
+  test_support::TempDir dir_;
   test_env::TestRegistry registry_;
 };
 
-TEST_F(DirectoriesTest, Directories_InstallDirSources) {
+TEST_F(DirectoriesTest, Directories_InstallDirFromRegistryOrExecutable) {
   struct Case {
-    const char* name;
     DWORD type;             // REG_NONE: no value
     const WCHAR* relative;  // value under the temporary folder; nullptr: the value is ""
+    BOOL check;
     bool from_registry;
+    const WCHAR* created;      // must exist afterwards when given
+    const WCHAR* not_created;  // must not exist afterwards when given
   };
   const Case cases[] = {
-      {"no key", REG_NONE, nullptr, false},
-      {"REG_SZ", REG_SZ, TEXT("inst\\"), true},
-      {"REG_EXPAND_SZ is not read", REG_EXPAND_SZ, TEXT("inst\\"), false},
-      {"empty REG_SZ", REG_SZ, nullptr, false},
+      {REG_NONE, nullptr, FALSE, false, nullptr, nullptr},              // 0: no key
+      {REG_SZ, TEXT("inst\\"), FALSE, true, nullptr, TEXT("inst")},     // 1: no check
+      {REG_EXPAND_SZ, TEXT("inst\\"), FALSE, false, nullptr, nullptr},  // 2: not read
+      {REG_SZ, nullptr, FALSE, false, nullptr, nullptr},                // 3: empty
+      {REG_SZ, TEXT("a\\b\\"), TRUE, true, TEXT("a\\b"), nullptr},      // 4
+      {REG_SZ, TEXT("c\\d"), TRUE, true, TEXT("c"), TEXT("c\\d")},      // 5: "d" names a file
   };
-  const WString exe_dir = ExecutableDirectory();
-  ASSERT_FALSE(exe_dir.empty());
-  for (const Case& c : cases) {
+  WCHAR self[MAX_PATH] = {0};
+  ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  const WString exe_dir = WString(self).substr(0, WString(self).rfind(TEXT('\\')) + 1);
+  for (size_t row = 0; row < std::size(cases); ++row) {
+    SCOPED_TRACE("row " + std::to_string(row));
+    const Case& c = cases[row];
     const WString value = c.relative != nullptr ? dir_ / c.relative : WString();
-    if (c.type != REG_NONE) {
-      ASSERT_TRUE(test_env::TestRegistry::SetString(kAboutKey, TEXT("Path"), c.type, value))
-          << c.name;
-    }
+    ASSERT_TRUE(c.type == REG_NONE || SetPath(c.type, value));
     WCHAR out[MAX_PATH] = {0};
-    const int length = ResolveInstallDir(out, FALSE);
     const WString expected = c.from_registry ? value : exe_dir;
-    EXPECT_EQ(ToUtf8(expected), ToUtf8(out)) << c.name;
-    EXPECT_EQ(static_cast<int>(expected.size()), length) << c.name;
-    // Without the check nothing is created.
-    if (c.from_registry) {
-      EXPECT_FALSE(PathExists(value)) << c.name;
-    }
+    EXPECT_EQ(static_cast<int>(expected.size()), ResolveInstallDir(out, c.check));
+    EXPECT_EQ(ToUtf8(expected), ToUtf8(out));
+    EXPECT_TRUE(c.created == nullptr || IsDirectory(dir_ / c.created));
+    EXPECT_TRUE(c.not_created == nullptr || !PathExists(dir_ / c.not_created));
   }
 }
 
-TEST_F(DirectoriesTest, Directories_CheckCreatesTheRegistryDirectory) {
-  struct Case {
-    const WCHAR* relative;
-    const WCHAR* created;      // must exist afterwards
-    const WCHAR* not_created;  // must not
-  };
-  const Case cases[] = {
-      {TEXT("a\\b\\"), TEXT("a\\b"), nullptr},
-      // Without a trailing backslash the last component is a file's name.
-      {TEXT("c\\d"), TEXT("c"), TEXT("c\\d")},
-  };
-  for (const Case& c : cases) {
-    const WString value = dir_ / c.relative;
-    ASSERT_TRUE(test_env::TestRegistry::SetString(kAboutKey, TEXT("Path"), REG_SZ, value));
-    EXPECT_EQ(static_cast<int>(value.size()), ResolveInstallDir(nullptr, TRUE)) << ToUtf8(value);
-    EXPECT_TRUE(IsDirectory(dir_ / c.created)) << ToUtf8(value);
-    if (c.not_created != nullptr) {
-      EXPECT_FALSE(PathExists(dir_ / c.not_created)) << ToUtf8(value);
-    }
-  }
-}
-
-TEST_F(DirectoriesTest, Directories_DataDirUnderTheShellFolder) {
+TEST_F(DirectoriesTest, Directories_DataDirUnderTheShellFolderOrInstallDir) {
+  const WString subfolder = TEXT("System\\QXLum\\VEQ\\");
 #if defined(_WIN32)
-  // The user's application-data folder of the Wine prefix.
+  // The user's application-data folder of the Wine prefix; Windows always
+  // names it and cannot make it too long.
   WCHAR shell[MAX_PATH] = {0};
   ASSERT_GT(ShellFolderPath(shell), 0);
-  const WString base = shell;
-#else
-  const WString base = dir_ / TEXT("home\\data");
-  test_env::ScopedEnv data_home("XDG_DATA_HOME", test_env::HostPath(base).c_str());
-  WCHAR shell[MAX_PATH] = {0};
-  EXPECT_EQ(static_cast<int>(base.size()), ShellFolderPath(shell));
-  EXPECT_EQ(ToUtf8(base), ToUtf8(shell));
-#endif
-  const WString expected = base + TEXT("\\System\\QXLum\\VEQ\\");
+  const WString expected = WString(shell) + TEXT("\\") + subfolder;
   EXPECT_EQ(static_cast<int>(expected.size()), ResolveDataDir());
   EXPECT_EQ(ToUtf8(expected), ToUtf8(DataDir));
   EXPECT_TRUE(IsDirectory(expected));
-}
-
-TEST_F(DirectoriesTest, Directories_DataDirFallsBackToInstallDir) {
-#if defined(_WIN32)
-  GTEST_SKIP() << "the shell of Windows always names the application-data folder";
 #else
-  // No shell folder: no XDG_DATA_HOME and no HOME.
-  test_env::ScopedEnv data_home("XDG_DATA_HOME", nullptr);
-  test_env::ScopedEnv home("HOME", nullptr);
-  EXPECT_EQ(0, ShellFolderPath(nullptr));
-  const WString install = dir_ / TEXT("inst");  // no trailing backslash
-  ASSERT_TRUE(test_env::TestRegistry::SetString(kAboutKey, TEXT("Path"), REG_SZ, install));
-  const WString expected = install + TEXT("\\System\\QXLum\\VEQ\\");
-  EXPECT_EQ(static_cast<int>(expected.size()), ResolveDataDir());
-  EXPECT_EQ(ToUtf8(expected), ToUtf8(DataDir));
-  EXPECT_TRUE(IsDirectory(expected));
-#endif
-}
-
-TEST_F(DirectoriesTest, Directories_ShellPathTooLongIsAFailure) {
-#if defined(_WIN32)
-  GTEST_SKIP() << "the application-data folder of Windows cannot be made too long";
-#else
-  const std::string long_path = "/" + std::string(300, 'x');
-  test_env::ScopedEnv data_home("XDG_DATA_HOME", long_path.c_str());
-  WCHAR shell[MAX_PATH] = {TEXT('?'), 0};
-  EXPECT_EQ(-1, ShellFolderPath(shell));
-  EXPECT_EQ(TEXT('?'), shell[0]);
-  // The data directory then lives under the installation directory.
-  const WString install = dir_ / TEXT("inst\\");
-  ASSERT_TRUE(test_env::TestRegistry::SetString(kAboutKey, TEXT("Path"), REG_SZ, install));
-  ResolveDataDir();
-  EXPECT_EQ(ToUtf8(install + TEXT("System\\QXLum\\VEQ\\")), ToUtf8(DataDir));
+  const WString home = dir_ / TEXT("home\\data");
+  const std::string home_host = test_env::HostPath(home), too_long = "/" + std::string(300, 'x');
+  struct Case {
+    const char* data_home;  // XDG_DATA_HOME; nullptr: neither it nor HOME is set
+    int shell_length;
+    WString shell;  // what ShellFolderPath leaves in a buffer holding "?"
+    const WCHAR* install;
+    WString data_dir;
+  };
+  const Case cases[] = {
+      {home_host.c_str(), static_cast<int>(home.size()), home, nullptr,
+       home + TEXT("\\") + subfolder},  // 0
+      // 1: no shell folder; an installation directory without a trailing backslash
+      {nullptr, 0, WString(), TEXT("inst"), dir_ / TEXT("inst\\") + subfolder},
+      // 2: a shell path too long is a failure that leaves the buffer alone
+      {too_long.c_str(), -1, TEXT("?"), TEXT("inst2\\"), dir_ / TEXT("inst2\\") + subfolder},
+  };
+  for (size_t row = 0; row < std::size(cases); ++row) {
+    SCOPED_TRACE("row " + std::to_string(row));
+    const Case& c = cases[row];
+    test_env::ScopedEnv data_home("XDG_DATA_HOME", c.data_home);
+    test_env::ScopedEnv unset_home("HOME", c.data_home != nullptr ? std::getenv("HOME") : nullptr);
+    ASSERT_TRUE(c.install == nullptr || SetPath(REG_SZ, dir_ / c.install));
+    WCHAR shell[MAX_PATH] = {TEXT('?'), 0};
+    EXPECT_EQ(c.shell_length, ShellFolderPath(shell));
+    EXPECT_EQ(ToUtf8(c.shell), ToUtf8(shell));
+    EXPECT_EQ(static_cast<int>(c.data_dir.size()), ResolveDataDir());
+    EXPECT_EQ(ToUtf8(c.data_dir), ToUtf8(DataDir));
+    EXPECT_TRUE(IsDirectory(c.data_dir));
+  }
 #endif
 }
 

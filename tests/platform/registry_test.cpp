@@ -3,7 +3,9 @@
 // hold for our POSIX layer and for Windows (Wine).
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "platform/platform.h"
@@ -12,8 +14,7 @@
 #include "tests/test_support.h"
 
 using test_support::Bytes;
-using test_support::TempDir;
-using test_support::ToUtf8;
+using test_support::FirstDifference;
 using test_support::WString;
 
 namespace {
@@ -23,111 +24,86 @@ const WCHAR kTestKey[] = TEXT("Software\\Telvar\\QXLUM\\VEQ\\RegistryTest");
 class RegistryTest : public ::testing::Test {
  protected:
   RegistryTest() : registry_(dir_) {}
-  TempDir dir_;
+  test_support::TempDir dir_;
   test_env::TestRegistry registry_;
 };
 
-TEST_F(RegistryTest, Registry_ValuesReadBackAsStored) {
+// A value's name in upper case.
+WString Upper(std::string name) {
+  for (char& c : name) c = static_cast<char>(std::toupper(c));
+  return test_support::FromUtf8(name);
+}
+
+TEST_F(RegistryTest, Registry_ValuesRoundTripAndChanges) {
   struct Case {
     const char* name;
     DWORD type;
     Bytes data;
   };
   const Case cases[] = {
-      {"dword", REG_DWORD, {0x61, 0, 0, 0}},
-      {"binary", REG_BINARY, {0, 1, 0xFF, 0x7F, 0x80}},
-      {"empty binary", REG_BINARY, {}},
-      {"string", REG_SZ, {'C', 0, ':', 0, '\\', 0, 0x8B, 0x5B, 0, 0}},
-      {"string with a quote and =", REG_SZ, {'"', 0, '=', 0, '"', 0, 0, 0}},
-      {"expandable string", REG_EXPAND_SZ, {'%', 0, 'X', 0, '%', 0, 0, 0}},
-      {"line break in a string", REG_SZ, {'a', 0, '\n', 0, 'b', 0, 0, 0}},
+      {"dword", REG_DWORD, {0x61, 0, 0, 0}},                                  // 0
+      {"binary", REG_BINARY, {0, 1, 0xFF, 0x7F, 0x80}},                       // 1
+      {"empty binary", REG_BINARY, {}},                                       // 2
+      {"string", REG_SZ, {'C', 0, ':', 0, '\\', 0, 0x8B, 0x5B, 0, 0}},        // 3
+      {"string with a quote and =", REG_SZ, {'"', 0, '=', 0, '"', 0, 0, 0}},  // 4
+      {"expandable string", REG_EXPAND_SZ, {'%', 0, 'X', 0, '%', 0, 0, 0}},   // 5
+      {"line break in a string", REG_SZ, {'a', 0, '\n', 0, 'b', 0, 0, 0}},    // 6
   };
-  for (const Case& c : cases) {
-    const WString name = test_support::FromUtf8(c.name);
-    ASSERT_TRUE(test_env::TestRegistry::Set(kTestKey, name.c_str(), c.type, c.data.data(),
-                                            static_cast<DWORD>(c.data.size())))
-        << c.name;
-  }
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, KEY_READ, &key));
-  for (const Case& c : cases) {
-    const WString name = test_support::FromUtf8(c.name);
-    DWORD type = 0xDEAD;
-    DWORD size = 0;
-    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size))
-        << c.name;
-    EXPECT_EQ(c.type, type) << c.name;
-    EXPECT_EQ(c.data.size(), size) << c.name;
-    Bytes data(64, 0xCC);
-    size = static_cast<DWORD>(data.size());
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegQueryValueExW(key, name.c_str(), nullptr, nullptr, data.data(), &size))
-        << c.name;
-    data.resize(size);
-    EXPECT_EQ("", test_support::FirstDifference(data, c.data)) << c.name;
-  }
-  RegCloseKey(key);
-}
-
-TEST_F(RegistryTest, Registry_SmallBufferMissingValueAndKey) {
-  const Bytes value = {1, 2, 3, 4, 5, 6};
-  ASSERT_TRUE(test_env::TestRegistry::Set(kTestKey, TEXT("Six"), REG_BINARY, value.data(), 6));
-  HKEY key = nullptr;
-  // Names compare without case; a trailing backslash is allowed.
-  ASSERT_EQ(ERROR_SUCCESS,
-            RegOpenKeyExW(HKEY_LOCAL_MACHINE, TEXT("software\\TELVAR\\QXLUM\\VEQ\\RegistryTest\\"),
-                          0, 1, &key));
-  BYTE small[4] = {0xCC, 0xCC, 0xCC, 0xCC};
-  DWORD size = sizeof(small);
-  EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExW(key, TEXT("six"), nullptr, nullptr, small, &size));
-  EXPECT_EQ(6u, size);
-  size = sizeof(small);
-  EXPECT_EQ(ERROR_FILE_NOT_FOUND,
-            RegQueryValueExW(key, TEXT("Seven"), nullptr, nullptr, small, &size));
-  RegCloseKey(key);
-
-  key = nullptr;
-  EXPECT_EQ(
-      ERROR_FILE_NOT_FOUND,
-      RegOpenKeyExW(HKEY_LOCAL_MACHINE, TEXT("Software\\Telvar\\Missing"), 0, KEY_READ, &key));
-  // A parent exists with its subkeys.
-  ASSERT_EQ(ERROR_SUCCESS,
-            RegOpenKeyExW(HKEY_LOCAL_MACHINE, TEXT("Software\\Telvar"), 0, KEY_READ, &key));
-  RegCloseKey(key);
-}
-
-TEST_F(RegistryTest, Registry_ChangesAndDeletions) {
   HKEY key = nullptr;
   DWORD disposition = 0;
+  const BYTE junk = 0xEE;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, nullptr, 0,
                                            KEY_ALL_ACCESS, nullptr, &key, &disposition));
   EXPECT_EQ(REG_CREATED_NEW_KEY, disposition);
-  const DWORD one = 1;
-  const DWORD two = 2;
-  ASSERT_EQ(ERROR_SUCCESS,
-            RegSetValueExW(key, TEXT("V"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4));
-  ASSERT_EQ(ERROR_SUCCESS,
-            RegSetValueExW(key, TEXT("v"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&two), 4));
-  DWORD read = 0;
-  DWORD size = sizeof(read);
-  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, TEXT("V"), nullptr, nullptr,
-                                            reinterpret_cast<BYTE*>(&read), &size));
-  EXPECT_EQ(2u, read);
-  EXPECT_EQ(ERROR_SUCCESS, RegDeleteValueW(key, TEXT("V")));
-  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteValueW(key, TEXT("V")));
+  // Names compare without case: the second write replaces the first.
+  for (const Case& c : cases) {
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, Upper(c.name).c_str(), 0, REG_BINARY, &junk, 1));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, test_support::FromUtf8(c.name).c_str(), 0, c.type,
+                                            c.data.data(), static_cast<DWORD>(c.data.size())));
+  }
   RegCloseKey(key);
-
+  // Key names compare without case too; a trailing backslash is allowed.
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegOpenKeyExW(HKEY_LOCAL_MACHINE, TEXT("software\\TELVAR\\QXLUM\\VEQ\\RegistryTest\\"),
+                          0, KEY_READ, &key));
+  for (size_t row = 0; row < std::size(cases); ++row) {
+    SCOPED_TRACE("row " + std::to_string(row));
+    const Case& c = cases[row];
+    const WString name = Upper(c.name);
+    // With no buffer, one byte short, and room enough.
+    DWORD type = 0xDEAD, needed = 0, short_size = static_cast<DWORD>(c.data.size()) - 1, size = 64;
+    Bytes data(size, 0xCC);
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &needed));
+    EXPECT_EQ(c.type, type);
+    EXPECT_EQ(c.data.size(), needed);
+    if (!c.data.empty()) {
+      EXPECT_EQ(ERROR_MORE_DATA,
+                RegQueryValueExW(key, name.c_str(), nullptr, nullptr, data.data(), &short_size));
+      EXPECT_EQ(c.data.size(), short_size);
+    }
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegQueryValueExW(key, name.c_str(), nullptr, nullptr, data.data(), &size));
+    data.resize(size);
+    EXPECT_EQ("", FirstDifference(data, c.data));
+  }
+  DWORD size = 0;
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+            RegQueryValueExW(key, TEXT("Seven"), nullptr, nullptr, nullptr, &size));
   // A key opened for reading cannot be changed through.
-  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, KEY_READ, &key));
-  EXPECT_EQ(ERROR_ACCESS_DENIED,
-            RegSetValueExW(key, TEXT("V"), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4));
+  EXPECT_EQ(ERROR_ACCESS_DENIED, RegSetValueExW(key, TEXT("dword"), 0, REG_BINARY, &junk, 1));
+  EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteValueW(key, TEXT("dword")));
   RegCloseKey(key);
 
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, nullptr, 0,
                                            KEY_ALL_ACCESS, nullptr, &key, &disposition));
   EXPECT_EQ(REG_OPENED_EXISTING_KEY, disposition);
+  EXPECT_EQ(ERROR_SUCCESS, RegDeleteValueW(key, TEXT("DWORD")));
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteValueW(key, TEXT("dword")));
   RegCloseKey(key);
-  // A key with subkeys stays.
+  // A parent exists with its subkeys, and a key with subkeys stays.
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegOpenKeyExW(HKEY_LOCAL_MACHINE, TEXT("Software\\Telvar"), 0, KEY_READ, &key));
+  RegCloseKey(key);
   EXPECT_NE(ERROR_SUCCESS, RegDeleteKeyW(HKEY_LOCAL_MACHINE, TEXT("Software\\Telvar\\QXLUM")));
   EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKEY_LOCAL_MACHINE, kTestKey));
   EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, KEY_READ, &key));
@@ -135,9 +111,9 @@ TEST_F(RegistryTest, Registry_ChangesAndDeletions) {
 
 #if !defined(_WIN32)
 // The registry file is the user's to edit: lines that do not parse are
-// skipped, the rest is read.
+// skipped, the rest is read; a missing or unreadable file holds no keys.
 TEST(Registry_File, GarbledLinesAreIgnored) {
-  TempDir dir;
+  test_support::TempDir dir;
   const WString file = dir / TEXT("registry");
   test_env::ScopedEnv named("RECO_REGISTRY_FILE", test_env::HostPath(file).c_str());
   const std::string text =
@@ -153,42 +129,37 @@ TEST(Registry_File, GarbledLinesAreIgnored) {
       "[hkey_local_machine\\software\\telvar\\qxlum\\veq]\n"
       "\"Hotkey\"=4:61000000\n";
   ASSERT_TRUE(test_support::WriteFileBytes(file, Bytes(text.begin(), text.end())));
+  WString path = TEXT("\\Program Files\\VEQ\\");
+  path.push_back(0);
+  const WCHAR about[] = TEXT("Software\\Telvar\\QXLUM\\VEQ\\About");
   struct Case {
     const WCHAR* key;
     const WCHAR* value;
     LONG result;
+    Bytes data;
   };
   const Case cases[] = {
-      {TEXT("Software\\Telvar\\QXLUM\\VEQ\\About"), TEXT("Path"), ERROR_SUCCESS},
-      {TEXT("Software\\Telvar\\QXLUM\\VEQ\\About"), TEXT("Bad"), ERROR_FILE_NOT_FOUND},
-      {TEXT("Software\\Telvar\\QXLUM\\VEQ\\About"), TEXT("Odd"), ERROR_FILE_NOT_FOUND},
-      {TEXT("Software\\Telvar\\QXLUM\\VEQ\\About"), TEXT("AfterBroken"), ERROR_FILE_NOT_FOUND},
-      {TEXT("Software\\Telvar\\QXLUM\\VEQ\\"), TEXT("Hotkey"), ERROR_SUCCESS},
+      {about, TEXT("Path"), ERROR_SUCCESS, test_support::Utf16Bytes(path, false)},  // 0
+      {about, TEXT("Bad"), ERROR_FILE_NOT_FOUND, {}},                               // 1
+      {about, TEXT("Odd"), ERROR_FILE_NOT_FOUND, {}},                               // 2
+      {about, TEXT("AfterBroken"), ERROR_FILE_NOT_FOUND, {}},                       // 3
+      {TEXT("Software\\Telvar\\QXLUM\\VEQ\\"), TEXT("Hotkey"), ERROR_SUCCESS, {0x61, 0, 0, 0}},
   };
-  for (const Case& c : cases) {
+  for (size_t row = 0; row < std::size(cases); ++row) {
+    SCOPED_TRACE("row " + std::to_string(row));
+    const Case& c = cases[row];
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, c.key, 0, KEY_READ, &key));
-    DWORD size = 0;
-    EXPECT_EQ(c.result, RegQueryValueExW(key, c.value, nullptr, nullptr, nullptr, &size))
-        << ToUtf8(c.value);
-    RegCloseKey(key);
+    Bytes data(64);
+    DWORD size = static_cast<DWORD>(data.size());
+    EXPECT_EQ(c.result, RegQueryValueExW(key, c.value, nullptr, nullptr, data.data(), &size));
+    data.resize(c.result == ERROR_SUCCESS ? size : 0);
+    EXPECT_EQ("", FirstDifference(data, c.data));
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(key));
   }
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, cases[0].key, 0, KEY_READ, &key));
-  WCHAR path[MAX_PATH] = {0};
-  DWORD size = sizeof(path);
-  ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, TEXT("Path"), nullptr, nullptr,
-                                            reinterpret_cast<BYTE*>(path), &size));
-  EXPECT_EQ("\\Program Files\\VEQ\\", ToUtf8(path));
-  EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
-  EXPECT_EQ(ERROR_INVALID_HANDLE, RegCloseKey(key));
-}
-
-TEST(Registry_File, MissingOrUnreadableFileHoldsNoKeys) {
-  TempDir dir;
-  for (const WCHAR* name : {TEXT("absent"), TEXT("")}) {
-    const WString file = name[0] != 0 ? dir / name : dir.Path();  // a folder cannot be read
-    test_env::ScopedEnv named("RECO_REGISTRY_FILE", test_env::HostPath(file).c_str());
+  for (const WString& unreadable : {dir / TEXT("absent"), dir.Path()}) {
+    test_env::ScopedEnv other("RECO_REGISTRY_FILE", test_env::HostPath(unreadable).c_str());
     HKEY key = nullptr;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND,
               RegOpenKeyExW(HKEY_LOCAL_MACHINE, TEXT("Software\\Telvar"), 0, KEY_READ, &key));
@@ -197,34 +168,28 @@ TEST(Registry_File, MissingOrUnreadableFileHoldsNoKeys) {
 
 TEST(Locale_UserDefaultLangID, FromTheLocaleVariables) {
   struct Case {
-    const char* lc_all;
-    const char* lc_messages;
-    const char* lang;
+    const char *lc_all, *lc_messages, *lang;
     LANGID expected;
   };
   const Case cases[] = {
-      {"zh_CN.UTF-8", nullptr, nullptr, 2052},
-      {nullptr, "zh_TW.UTF-8", "de_DE", 1028},
-      {nullptr, nullptr, "de_DE.UTF-8@euro", 1031},
-      {nullptr, nullptr, "en_US", 1033},
-      {nullptr, nullptr, "fr", 1036},
-      {nullptr, nullptr, "ja_JP.eucJP", 1041},
-      {nullptr, nullptr, "C", 1033},
-      {nullptr, nullptr, "xx_YY", 1033},
-      {"", nullptr, "zh_CN", 2052},  // an empty variable does not count
-      {nullptr, nullptr, nullptr, 1033},
+      {"zh_CN.UTF-8", nullptr, nullptr, 2052},       // 0
+      {nullptr, "zh_TW.UTF-8", "de_DE", 1028},       // 1: LC_MESSAGES before LANG
+      {nullptr, nullptr, "de_DE.UTF-8@euro", 1031},  // 2: codeset and modifier dropped
+      {nullptr, nullptr, "fr", 1036},                // 3: a language alone
+      {nullptr, nullptr, "xx_YY", 1033},             // 4: unknown
+      {"", nullptr, "zh_CN", 2052},                  // 5: an empty variable does not count
+      {nullptr, nullptr, nullptr, 1033},             // 6
   };
-  for (const Case& c : cases) {
-    test_env::ScopedEnv all("LC_ALL", c.lc_all);
-    test_env::ScopedEnv messages("LC_MESSAGES", c.lc_messages);
-    test_env::ScopedEnv lang("LANG", c.lang);
-    EXPECT_EQ(c.expected, GetUserDefaultLangID())
-        << (c.lc_all ? c.lc_all : "-") << " " << (c.lc_messages ? c.lc_messages : "-") << " "
-        << (c.lang ? c.lang : "-");
+  for (size_t row = 0; row < std::size(cases); ++row) {
+    SCOPED_TRACE("row " + std::to_string(row));
+    test_env::ScopedEnv all("LC_ALL", cases[row].lc_all);
+    test_env::ScopedEnv messages("LC_MESSAGES", cases[row].lc_messages);
+    test_env::ScopedEnv lang("LANG", cases[row].lang);
+    EXPECT_EQ(cases[row].expected, GetUserDefaultLangID());
   }
 }
 
-TEST(Gdi_DeleteObject, IsCounted) {
+TEST(Gdi_DeleteObject, CountsOnlyWhatItDeletes) {
   platform_test::ResetDeleteObjectCount();
   int object = 0;
   EXPECT_TRUE(DeleteObject(&object));

@@ -36,15 +36,11 @@ class ScopedEnv {
 #if defined(_WIN32)
     _putenv_s(name_.c_str(), value != nullptr ? value : "");
 #else
-    if (value != nullptr) {
-      setenv(name_.c_str(), value, 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
+    if (value != nullptr) setenv(name_.c_str(), value, 1);
+    if (value == nullptr) unsetenv(name_.c_str());
 #endif
   }
-  std::string name_;
-  std::string old_;
+  std::string name_, old_;
   bool had_ = false;
 };
 
@@ -52,9 +48,7 @@ class ScopedEnv {
 inline std::string HostPath(const test_support::WString& path) {
   std::string host = test_support::ToUtf8(path);
 #if !defined(_WIN32)
-  for (char& c : host) {
-    if (c == '\\') c = '/';
-  }
+  for (char& c : host) c = c == '\\' ? '/' : c;
 #endif
   return host;
 }
@@ -62,34 +56,27 @@ inline std::string HostPath(const test_support::WString& path) {
 // A name no other test process uses, for sections.
 inline test_support::WString UniqueName(const char* prefix) {
   std::random_device device;
-  const std::string text =
-      std::string(prefix) + "-" + std::to_string(device()) + "-" + std::to_string(device());
-  return test_support::FromUtf8(text);
+  return test_support::FromUtf8(std::string(prefix) + "-" + std::to_string(device()) + "-" +
+                                std::to_string(device()));
 }
 
 // The registry a test may change, empty at the start, as it was at the end.
 class TestRegistry {
  public:
-  explicit TestRegistry(const test_support::TempDir& dir)
-#if !defined(_WIN32)
-      : file_("RECO_REGISTRY_FILE", HostPath(dir / TEXT("registry")).c_str())
-#endif
-  {
 #if defined(_WIN32)
-    mutex_ = CreateMutexW(nullptr, FALSE, L"reco-test-registry");
+  explicit TestRegistry(const test_support::TempDir&)
+      : mutex_(CreateMutexW(nullptr, FALSE, L"reco-test-registry")) {
     if (mutex_ != nullptr) WaitForSingleObject(mutex_, INFINITE);
     Clear();
-#endif
   }
   ~TestRegistry() {
-#if defined(_WIN32)
     Clear();
-    if (mutex_ != nullptr) {
-      ReleaseMutex(mutex_);
-      CloseHandle(mutex_);
-    }
-#endif
+    if (mutex_ != nullptr) ReleaseMutex(mutex_), CloseHandle(mutex_);
   }
+#else
+  explicit TestRegistry(const test_support::TempDir& dir)
+      : file_("RECO_REGISTRY_FILE", HostPath(dir / TEXT("registry")).c_str()) {}
+#endif
   TestRegistry(const TestRegistry&) = delete;
   TestRegistry& operator=(const TestRegistry&) = delete;
 
@@ -104,16 +91,12 @@ class TestRegistry {
     RegCloseKey(handle);
     return result == ERROR_SUCCESS;
   }
-  static bool SetString(LPCWSTR key, LPCWSTR name, DWORD type, const test_support::WString& text) {
-    return Set(key, name, type, text.c_str(),
-               static_cast<DWORD>((text.size() + 1) * sizeof(WCHAR)));
-  }
 
  private:
 #if defined(_WIN32)
   // Everything under the maker's key; a missing key is fine.
   static void Clear() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Telvar"); }
-  HANDLE mutex_ = nullptr;
+  HANDLE mutex_;
 #else
   ScopedEnv file_;
 #endif
