@@ -52,8 +52,8 @@ int IniFile::IniOpen(LPCWSTR path, DWORD access, DWORD room) {
       file_ = nullptr;
       return 0;
     }
-    view_ = static_cast<BYTE*>(MapViewOfFile(mapping_, writing ? FILE_MAP_WRITE : FILE_MAP_READ,
-                                             0, 0, 0));
+    view_ = static_cast<BYTE*>(
+        MapViewOfFile(mapping_, writing ? FILE_MAP_WRITE : FILE_MAP_READ, 0, 0, 0));
     if (view_ == nullptr) {
       CloseHandle(mapping_);
       mapping_ = nullptr;

@@ -125,7 +125,8 @@ int IniFile::ReadValue(const WCHAR* key_line, const WCHAR* text_end, LPWSTR dest
 }
 
 int IniFile::CopyDefault(LPCWSTR default_text, LPWSTR dest, int size) const {
-  StringCchCopyW(dest, static_cast<size_t>(size), default_text != nullptr ? default_text : TEXT(""));
+  StringCchCopyW(dest, static_cast<size_t>(size),
+                 default_text != nullptr ? default_text : TEXT(""));
   return static_cast<int>(wcslen(dest));
 }
 
@@ -167,9 +168,8 @@ int IniFile::ListSections(LPWSTR dest, int size) const {
     if (line.Length() >= 3 && line.begin[0] == TEXT('[')) {
       const WCHAR* close = line.begin + 1;
       while (close < line.end && *close != TEXT(']')) ++close;
-      if (close < line.end &&
-          !AppendName(dest, size, &written, line.begin + 1,
-                      static_cast<size_t>(close - line.begin - 1))) {
+      if (close < line.end && !AppendName(dest, size, &written, line.begin + 1,
+                                          static_cast<size_t>(close - line.begin - 1))) {
         break;
       }
     }

@@ -22,8 +22,8 @@ bool NeedsQuotes(LPCWSTR value, size_t length) {
 }
 
 // Writes key "=" [quote] value [quote] CR LF at `out`; returns one past it.
-WCHAR* WriteKeyLine(WCHAR* out, LPCWSTR key, size_t key_length, LPCWSTR value,
-                    size_t value_length, bool quoted) {
+WCHAR* WriteKeyLine(WCHAR* out, LPCWSTR key, size_t key_length, LPCWSTR value, size_t value_length,
+                    bool quoted) {
   for (size_t i = 0; i < key_length; ++i) *out++ = key[i];
   *out++ = TEXT('=');
   if (quoted) *out++ = TEXT('"');
@@ -163,7 +163,8 @@ int IniFile::ReplaceKey(WCHAR* header, LPCWSTR key, LPCWSTR value) {
   const size_t value_length = wcslen(value);
   const bool quoted = NeedsQuotes(value, value_length);
   const size_t new_length = key_length + 1 + value_length + (quoted ? 2 : 0) + 2;
-  const ptrdiff_t difference = static_cast<ptrdiff_t>(new_length) - static_cast<ptrdiff_t>(old_length);
+  const ptrdiff_t difference =
+      static_cast<ptrdiff_t>(new_length) - static_cast<ptrdiff_t>(old_length);
   if (difference > 0 && !Fits(static_cast<size_t>(difference))) return 0;
   if (old_end < text_end_) MoveChars(old_end + difference, old_end, text_end_ - old_end);
   WriteKeyLine(old_line, key, key_length, value, value_length, quoted);

@@ -30,4 +30,4 @@ int ResolveDataDir();
 // the shell's allocator is unavailable or the id list names no path.
 int ShellFolderPath(LPWSTR out);
 
-#endif // RECO_PATHS_DIRECTORIES_H_
+#endif  // RECO_PATHS_DIRECTORIES_H_

@@ -20,30 +20,30 @@
 // the key "option". Words without a name are the server's settings: the tool
 // gives them their defaults and otherwise carries them unchanged.
 struct HeaderRecord {
-  DWORD Word0;        // 0: server setting, default 0
-  DWORD Word4;        // 4: server setting, default 0
-  DWORD Word8;        // 8: server setting, default 15
-  DWORD Word12;       // 12: server setting, default 2
-  DWORD Word16;       // 16: server setting, default 30
-  DWORD Word20;       // 20: server setting, default 0x0A30C000
-  DWORD Word24;       // 24: server setting, default 300
-  DWORD Word28;       // 28: server setting, default 6
-  DWORD Word32;       // 32: server setting, default 0
-  DWORD Word36;       // 36: server setting, default 0
-  DWORD Word40;       // 40: server setting, default 0
-  DWORD Word44;       // 44: server setting, default 1
-  LONG MenuLangIndex; // 48: index of the interface language in MenuLangTable
-  DWORD RecoLangId; // 52: current recognition language; low 16 bits choose the
-                    // page
-  DWORD Word56;     // 56: server setting, default 0
-  DWORD Word60;     // 60: server setting, default 0
-  DWORD Word64;     // 64: server setting, default 20
-  DWORD Word68;     // 68: server setting, default 0
-  DWORD Hotkey;     // 72: hot key code of the input method
-  DWORD Word76;     // 76: server setting, default 0
-  DWORD Word80;     // 80: server setting, default 0
-  DWORD Word84;     // 84: server setting, default 0
-  DWORD Word88;     // 88: server setting, default 0
+  DWORD Word0;         // 0: server setting, default 0
+  DWORD Word4;         // 4: server setting, default 0
+  DWORD Word8;         // 8: server setting, default 15
+  DWORD Word12;        // 12: server setting, default 2
+  DWORD Word16;        // 16: server setting, default 30
+  DWORD Word20;        // 20: server setting, default 0x0A30C000
+  DWORD Word24;        // 24: server setting, default 300
+  DWORD Word28;        // 28: server setting, default 6
+  DWORD Word32;        // 32: server setting, default 0
+  DWORD Word36;        // 36: server setting, default 0
+  DWORD Word40;        // 40: server setting, default 0
+  DWORD Word44;        // 44: server setting, default 1
+  LONG MenuLangIndex;  // 48: index of the interface language in MenuLangTable
+  DWORD RecoLangId;    // 52: current recognition language; low 16 bits choose the
+                       // page
+  DWORD Word56;        // 56: server setting, default 0
+  DWORD Word60;        // 60: server setting, default 0
+  DWORD Word64;        // 64: server setting, default 20
+  DWORD Word68;        // 68: server setting, default 0
+  DWORD Hotkey;        // 72: hot key code of the input method
+  DWORD Word76;        // 76: server setting, default 0
+  DWORD Word80;        // 80: server setting, default 0
+  DWORD Word84;        // 84: server setting, default 0
+  DWORD Word88;        // 88: server setting, default 0
 };
 
 static_assert(sizeof(HeaderRecord) == 92, "HeaderRecord size");
@@ -74,24 +74,24 @@ static_assert(offsetof(HeaderRecord, Word88) == 88, "Word88");
 // Recognition range and result font of one recognition language, 172 bytes.
 // Unnamed words are the recognizer's settings.
 struct LanguageEntry {
-  DWORD LangId;    // 0: language identifier (upper 16 bits zero to be found)
-  DWORD Word4;     // 4: recognizer setting
-  DWORD Charset;   // 8: 4097 GB2312, 4098 GBK, 4099 GB18030 (Chinese entry)
-  DWORD RecoRange; // 12: recognition-range bits
-  DWORD AutoInsertSpace; // 16: bit 0: append a space after a sent word
-  DWORD PhraseMode;      // 20: 4 short phrases, 3 otherwise
-  DWORD Word24;          // 24: stored as 0 by every page save
-  BYTE Reserved28[16];   // 28: not set by the tool
-  DWORD Word44;          // 44: recognizer setting
-  DWORD Word48;          // 48: recognizer setting
-  WCHAR FontName[32];    // 52: face name of the result font
-  DWORD FontSize;        // 116: size of the result font
-  DWORD Word120;         // 120: recognizer setting
-  DWORD Word124;         // 124: recognizer setting
-  DWORD Word128;         // 128: recognizer setting
-  DWORD Word132;         // 132: recognizer setting
-  DWORD Word136;         // 136: recognizer setting
-  BYTE Reserved140[32];  // 140: not set by the tool
+  DWORD LangId;           // 0: language identifier (upper 16 bits zero to be found)
+  DWORD Word4;            // 4: recognizer setting
+  DWORD Charset;          // 8: 4097 GB2312, 4098 GBK, 4099 GB18030 (Chinese entry)
+  DWORD RecoRange;        // 12: recognition-range bits
+  DWORD AutoInsertSpace;  // 16: bit 0: append a space after a sent word
+  DWORD PhraseMode;       // 20: 4 short phrases, 3 otherwise
+  DWORD Word24;           // 24: stored as 0 by every page save
+  BYTE Reserved28[16];    // 28: not set by the tool
+  DWORD Word44;           // 44: recognizer setting
+  DWORD Word48;           // 48: recognizer setting
+  WCHAR FontName[32];     // 52: face name of the result font
+  DWORD FontSize;         // 116: size of the result font
+  DWORD Word120;          // 120: recognizer setting
+  DWORD Word124;          // 124: recognizer setting
+  DWORD Word128;          // 128: recognizer setting
+  DWORD Word132;          // 132: recognizer setting
+  DWORD Word136;          // 136: recognizer setting
+  BYTE Reserved140[32];   // 140: not set by the tool
 };
 
 static_assert(sizeof(LanguageEntry) == 172, "LanguageEntry size");
@@ -99,8 +99,7 @@ static_assert(offsetof(LanguageEntry, LangId) == 0, "LangId");
 static_assert(offsetof(LanguageEntry, Word4) == 4, "Word4");
 static_assert(offsetof(LanguageEntry, Charset) == 8, "Charset");
 static_assert(offsetof(LanguageEntry, RecoRange) == 12, "RecoRange");
-static_assert(offsetof(LanguageEntry, AutoInsertSpace) == 16,
-              "AutoInsertSpace");
+static_assert(offsetof(LanguageEntry, AutoInsertSpace) == 16, "AutoInsertSpace");
 static_assert(offsetof(LanguageEntry, PhraseMode) == 20, "PhraseMode");
 static_assert(offsetof(LanguageEntry, Word24) == 24, "Word24");
 static_assert(offsetof(LanguageEntry, Reserved28) == 28, "Reserved28");
@@ -123,32 +122,32 @@ constexpr int kLatinEntry = 1;
 // The whole preference record, 105,080 bytes. The regions from PuncSymb on
 // are filled by the preference builder; their inner layout belongs to it.
 struct PreferenceBlock {
-  HeaderRecord Header;                        // 0: header record, key "option"
-  LanguageEntry Entries[kLanguageEntryCount]; // 92: 0 "SCRange", 1 "LatinRange"
-  DWORD NumRange;                // 952: numeric-mode range, key "NumRange"
-  WCHAR ServerData[256];         // 956: the server's; the load zeroes unit 0
-  WCHAR SettingsPath[MAX_PATH];  // 1468: full path of the settings file
-  DWORD Word1988;                // 1988: zeroed by the settings load
-  DWORD Word1992;                // 1992: zeroed by the header defaults
-  DWORD ExtendWord0;             // 1996: server setting, key "Extend"
-  DWORD ExtendSize;              // 2000: base of the pages' font-size list
-  BYTE Reserved2004[524];        // 2004: neither read nor written
-  PuncSymbRegion PuncSymb;                   // 2528: punctuation record
-  SoftKeyboardTableRegion SoftKeyboardTable; // 2724: soft keyboards
-  SkinTableRegion SkinTable;                 // 14320: skins
-  MenuLangTableRegion MenuLangTable;         // 31408: interface languages
-  RecoLangTableRegion RecoLangTable;         // 37892: recognition languages
-  SearchTableRegion SearchTable;             // 42756: search engines
-  ErrorTextsRegion ErrorTexts;               // 90200: error-message texts
-  GestureImageRegion GestureImage;           // 90860: gesture background image path
-  MainMenuTextsRegion MainMenuTexts;         // 91384: main-menu texts
-  AdaptManageTextsRegion AdaptManageTexts;   // 93176: adaptation-manager texts
-  RecoOptionTextsRegion RecoOptionTexts;     // 93496: recognition-option texts
-  DicManageTextsRegion DicManageTexts;       // 95864: glossary-manager texts
-  MacroManageTextsRegion MacroManageTexts;   // 96248: macro-manager texts
-  BYTE Reserved96952[832];       // 96952: neither read nor written
-  TabPagesTextsRegion TabPagesTexts;         // 97784: system-option and tab-page texts
-  WizardTextsRegion WizardTexts;             // 102456: set-up wizard texts
+  HeaderRecord Header;                         // 0: header record, key "option"
+  LanguageEntry Entries[kLanguageEntryCount];  // 92: 0 "SCRange", 1 "LatinRange"
+  DWORD NumRange;                              // 952: numeric-mode range, key "NumRange"
+  WCHAR ServerData[256];                       // 956: the server's; the load zeroes unit 0
+  WCHAR SettingsPath[MAX_PATH];                // 1468: full path of the settings file
+  DWORD Word1988;                              // 1988: zeroed by the settings load
+  DWORD Word1992;                              // 1992: zeroed by the header defaults
+  DWORD ExtendWord0;                           // 1996: server setting, key "Extend"
+  DWORD ExtendSize;                            // 2000: base of the pages' font-size list
+  BYTE Reserved2004[524];                      // 2004: neither read nor written
+  PuncSymbRegion PuncSymb;                     // 2528: punctuation record
+  SoftKeyboardTableRegion SoftKeyboardTable;   // 2724: soft keyboards
+  SkinTableRegion SkinTable;                   // 14320: skins
+  MenuLangTableRegion MenuLangTable;           // 31408: interface languages
+  RecoLangTableRegion RecoLangTable;           // 37892: recognition languages
+  SearchTableRegion SearchTable;               // 42756: search engines
+  ErrorTextsRegion ErrorTexts;                 // 90200: error-message texts
+  GestureImageRegion GestureImage;             // 90860: gesture background image path
+  MainMenuTextsRegion MainMenuTexts;           // 91384: main-menu texts
+  AdaptManageTextsRegion AdaptManageTexts;     // 93176: adaptation-manager texts
+  RecoOptionTextsRegion RecoOptionTexts;       // 93496: recognition-option texts
+  DicManageTextsRegion DicManageTexts;         // 95864: glossary-manager texts
+  MacroManageTextsRegion MacroManageTexts;     // 96248: macro-manager texts
+  BYTE Reserved96952[832];                     // 96952: neither read nor written
+  TabPagesTextsRegion TabPagesTexts;           // 97784: system-option and tab-page texts
+  WizardTextsRegion WizardTexts;               // 102456: set-up wizard texts
 };
 
 static_assert(sizeof(PreferenceBlock) == 105080, "PreferenceBlock size");
@@ -163,40 +162,30 @@ static_assert(offsetof(PreferenceBlock, ExtendWord0) == 1996, "ExtendWord0");
 static_assert(offsetof(PreferenceBlock, ExtendSize) == 2000, "ExtendSize");
 static_assert(offsetof(PreferenceBlock, Reserved2004) == 2004, "Reserved2004");
 static_assert(offsetof(PreferenceBlock, PuncSymb) == 2528, "PuncSymb");
-static_assert(offsetof(PreferenceBlock, SoftKeyboardTable) == 2724,
-              "SoftKeyboardTable");
+static_assert(offsetof(PreferenceBlock, SoftKeyboardTable) == 2724, "SoftKeyboardTable");
 static_assert(offsetof(PreferenceBlock, SkinTable) == 14320, "SkinTable");
-static_assert(offsetof(PreferenceBlock, MenuLangTable) == 31408,
-              "MenuLangTable");
-static_assert(offsetof(PreferenceBlock, RecoLangTable) == 37892,
-              "RecoLangTable");
+static_assert(offsetof(PreferenceBlock, MenuLangTable) == 31408, "MenuLangTable");
+static_assert(offsetof(PreferenceBlock, RecoLangTable) == 37892, "RecoLangTable");
 static_assert(offsetof(PreferenceBlock, SearchTable) == 42756, "SearchTable");
 static_assert(offsetof(PreferenceBlock, ErrorTexts) == 90200, "ErrorTexts");
 static_assert(offsetof(PreferenceBlock, GestureImage) == 90860, "GestureImage");
-static_assert(offsetof(PreferenceBlock, MainMenuTexts) == 91384,
-              "MainMenuTexts");
-static_assert(offsetof(PreferenceBlock, AdaptManageTexts) == 93176,
-              "AdaptManageTexts");
-static_assert(offsetof(PreferenceBlock, RecoOptionTexts) == 93496,
-              "RecoOptionTexts");
-static_assert(offsetof(PreferenceBlock, DicManageTexts) == 95864,
-              "DicManageTexts");
-static_assert(offsetof(PreferenceBlock, MacroManageTexts) == 96248,
-              "MacroManageTexts");
-static_assert(offsetof(PreferenceBlock, Reserved96952) == 96952,
-              "Reserved96952");
-static_assert(offsetof(PreferenceBlock, TabPagesTexts) == 97784,
-              "TabPagesTexts");
+static_assert(offsetof(PreferenceBlock, MainMenuTexts) == 91384, "MainMenuTexts");
+static_assert(offsetof(PreferenceBlock, AdaptManageTexts) == 93176, "AdaptManageTexts");
+static_assert(offsetof(PreferenceBlock, RecoOptionTexts) == 93496, "RecoOptionTexts");
+static_assert(offsetof(PreferenceBlock, DicManageTexts) == 95864, "DicManageTexts");
+static_assert(offsetof(PreferenceBlock, MacroManageTexts) == 96248, "MacroManageTexts");
+static_assert(offsetof(PreferenceBlock, Reserved96952) == 96952, "Reserved96952");
+static_assert(offsetof(PreferenceBlock, TabPagesTexts) == 97784, "TabPagesTexts");
 static_assert(offsetof(PreferenceBlock, WizardTexts) == 102456, "WizardTexts");
 
 // The server's record, 92 bytes. The tool uses only the two window words.
 struct ServerBlock {
-  DWORD Word0; // 0: the server's
+  DWORD Word0;  // 0: the server's
   DWORD
-      ServerWindow; // 4: the server's window, target of the reload notification
-  DWORD ServerData8[13]; // 8: the server's
-  DWORD SettingsWindow;  // 60: the open settings page's window, 0 when none
-  DWORD ServerData64[7]; // 64: the server's
+  ServerWindow;           // 4: the server's window, target of the reload notification
+  DWORD ServerData8[13];  // 8: the server's
+  DWORD SettingsWindow;   // 60: the open settings page's window, 0 when none
+  DWORD ServerData64[7];  // 64: the server's
 };
 
 static_assert(sizeof(ServerBlock) == 92, "ServerBlock size");
@@ -209,6 +198,6 @@ static_assert(offsetof(ServerBlock, ServerData64) == 64, "ServerData64");
 // The first of the five entries whose LangId equals `lang_id` zero-extended
 // (an entry with a nonzero upper half never matches), or nullptr when none
 // does or `block` is nullptr.
-LanguageEntry *FindLanguageEntry(PreferenceBlock *block, WORD lang_id);
+LanguageEntry* FindLanguageEntry(PreferenceBlock* block, WORD lang_id);
 
-#endif // RECO_SHARED_PREFERENCE_BLOCK_H_
+#endif  // RECO_SHARED_PREFERENCE_BLOCK_H_

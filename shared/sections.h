@@ -11,19 +11,18 @@
 #include "shared/preference_block.h"
 
 // The names every process of the input method uses.
-extern const WCHAR
-    kPreferenceSectionName[];            // "QXX_SECTION_PREFERENCE_QXLUM_VEQ"
-extern const WCHAR kServerSectionName[]; // "QXX_SECTION_SERVER_QXLUM_VEQ"
+extern const WCHAR kPreferenceSectionName[];  // "QXX_SECTION_PREFERENCE_QXLUM_VEQ"
+extern const WCHAR kServerSectionName[];      // "QXX_SECTION_SERVER_QXLUM_VEQ"
 
 // The preference section: the PreferenceBlock, and whether it existed before
 // this process opened it (a section this process created is all zeros and
 // must be built).
 class PreferenceSection {
-public:
+ public:
   PreferenceSection() = default;
   virtual ~PreferenceSection();
-  PreferenceSection(const PreferenceSection &) = delete;
-  PreferenceSection &operator=(const PreferenceSection &) = delete;
+  PreferenceSection(const PreferenceSection&) = delete;
+  PreferenceSection& operator=(const PreferenceSection&) = delete;
 
   // Opens or creates the section `name` (tests and tools pass a private
   // name) and maps all of it. Returns true when a view is mapped. On failure
@@ -36,13 +35,13 @@ public:
   void Release();
 
   // The mapped block, or nullptr while nothing is mapped.
-  PreferenceBlock *Block() const { return view_; }
+  PreferenceBlock* Block() const { return view_; }
   HANDLE Handle() const { return handle_; }
   // True when the section existed before this process opened it.
   bool Existed() const { return existed_ != 0; }
 
-private:
-  PreferenceBlock *view_ = nullptr;
+ private:
+  PreferenceBlock* view_ = nullptr;
   HANDLE handle_ = nullptr;
   DWORD existed_ = 0;
 };
@@ -50,12 +49,12 @@ private:
 // The server section: the ServerBlock through which the tool finds the
 // server's window and an open settings page.
 class ServerSection {
-public:
+ public:
   ServerSection() = default;
   // Clears both fields without releasing them.
   virtual ~ServerSection();
-  ServerSection(const ServerSection &) = delete;
-  ServerSection &operator=(const ServerSection &) = delete;
+  ServerSection(const ServerSection&) = delete;
+  ServerSection& operator=(const ServerSection&) = delete;
 
   // Releases what is held, then opens or creates the section `name`. The
   // creator zeroes the block; an opener uses it as found. Returns true when
@@ -66,12 +65,12 @@ public:
   void Release();
 
   // The mapped block, or nullptr while nothing is mapped.
-  ServerBlock *Block() const { return view_; }
+  ServerBlock* Block() const { return view_; }
   HANDLE Handle() const { return handle_; }
 
-private:
+ private:
   HANDLE handle_ = nullptr;
-  ServerBlock *view_ = nullptr;
+  ServerBlock* view_ = nullptr;
 };
 
-#endif // RECO_SHARED_SECTIONS_H_
+#endif  // RECO_SHARED_SECTIONS_H_

@@ -16,27 +16,27 @@
 #include "shared/sections.h"
 
 // The settings file, relative to the data directory.
-extern const WCHAR kSettingsFileName[]; // "Config\Settings.ini"
+extern const WCHAR kSettingsFileName[];  // "Config\Settings.ini"
 
 // Fills the recognition settings of the new (all-zero) block of `section`
 // from the settings file under `data_dir`: sets SettingsPath, creates the
 // missing folders before the file, and takes defaults for every record that
 // is missing or damaged. Returns 1 in every case (nothing is done without a
 // view).
-int LoadRecoSettings(PreferenceSection *section, LPCWSTR data_dir);
+int LoadRecoSettings(PreferenceSection* section, LPCWSTR data_dir);
 
 // Header defaults: zeroes the header record and sets the server words, the
 // languages from GetUserDefaultLangID, and Hotkey from the registry value
 // "Hotkey" (96 when absent or 0); also zeroes block word 1992.
-void SetHeaderDefaults(PreferenceSection *section);
+void SetHeaderDefaults(PreferenceSection* section);
 
 // Entry defaults; fields they do not name keep their bytes.
-void SetChineseEntryDefaults(LanguageEntry *entry);
-void SetLatinEntryDefaults(LanguageEntry *entry);
+void SetChineseEntryDefaults(LanguageEntry* entry);
+void SetLatinEntryDefaults(LanguageEntry* entry);
 
 // Rewrites the settings file named by SettingsPath with the header record,
 // entries 0 and 1 and the extension pair. Returns 1 in every case; a file
 // that cannot be written is left as the writer leaves it.
-int WriteBackSettings(PreferenceSection *section);
+int WriteBackSettings(PreferenceSection* section);
 
-#endif // RECO_SHARED_SETTINGS_H_
+#endif  // RECO_SHARED_SETTINGS_H_

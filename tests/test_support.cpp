@@ -57,7 +57,8 @@ TempDir::~TempDir() {
 
 bool WriteFileBytes(const WString& path, const Bytes& bytes) {
   std::ofstream out(HostPath(path), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out);
 }
 
@@ -97,8 +98,8 @@ std::string FirstDifference(const Bytes& actual, const Bytes& expected) {
   for (size_t i = 0; i < common; ++i) {
     if (actual[i] != expected[i]) {
       std::ostringstream out;
-      out << "first difference at offset " << i << ": actual 0x" << std::hex
-          << int(actual[i]) << ", expected 0x" << int(expected[i]);
+      out << "first difference at offset " << i << ": actual 0x" << std::hex << int(actual[i])
+          << ", expected 0x" << int(expected[i]);
       return out.str();
     }
   }

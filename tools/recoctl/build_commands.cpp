@@ -395,8 +395,8 @@ void AddBuildCommands(CLI::App& app, int* exit_code) {
 
   CLI::App* show = app.add_subcommand("show", "Decode a saved preference block");
   CLI::Option* file = show->add_option("FILE", args->file, "Block file");
-  CLI::Option* live = show->add_flag("--live", args->live,
-                                     "Decode the preference section a running process holds");
+  CLI::Option* live =
+      show->add_flag("--live", args->live, "Decode the preference section a running process holds");
   file->excludes(live);
   show->add_flag("--json", args->json, "Print JSON instead of indented text");
   show->callback([show, args, exit_code] {

@@ -37,9 +37,9 @@ int RunGet(const IniArgs& args) {
   // One unit more than the size the engine is told, so that the buffer is
   // terminated even for a size the engine refuses.
   std::vector<WCHAR> dest(static_cast<size_t>(args.size > 0 ? args.size : 0) + 1, 0);
-  const int result = ini.IniGetString(section.c_str(), key.c_str(),
-                                      args.has_default ? default_text.c_str() : nullptr,
-                                      dest.data(), args.size);
+  const int result =
+      ini.IniGetString(section.c_str(), key.c_str(),
+                       args.has_default ? default_text.c_str() : nullptr, dest.data(), args.size);
   std::string line;
   if (args.show_result) line = std::to_string(result) + "\t";
   line += Narrow(dest.data()) + "\n";
@@ -62,8 +62,8 @@ int RunList(const IniArgs& args, bool keys) {
   const bool opened = OpenForReading(ini, args.file);
   const WString section = Wide(args.section);
   std::vector<WCHAR> dest(kListSize + 1, 0);
-  const int result = ini.IniGetString(keys ? section.c_str() : nullptr, nullptr, nullptr,
-                                      dest.data(), kListSize);
+  const int result =
+      ini.IniGetString(keys ? section.c_str() : nullptr, nullptr, nullptr, dest.data(), kListSize);
   std::string out;
   for (int i = 0; result > 0 && i < result;) {
     const WCHAR* name = dest.data() + i;
@@ -86,8 +86,7 @@ void AddIniCommands(CLI::App& app, int* exit_code) {
   get->add_option("SECTION", args->section)->required();
   get->add_option("KEY", args->key)->required();
   get->add_option("--default", args->default_text, "Default text");
-  get->add_option("--size", args->size, "Destination size in characters")
-      ->capture_default_str();
+  get->add_option("--size", args->size, "Destination size in characters")->capture_default_str();
   get->add_flag("--result", args->show_result, "Print the engine's result and a tab first");
   get->callback([args, get, exit_code] {
     args->has_default = get->count("--default") > 0;
