@@ -3,150 +3,97 @@
 // released before a rebuild, and the gesture image's default.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "builder/loaders.h"
 #include "platform/test_hooks.h"
-#include "shared/preference_block.h"
 #include "tests/builder/builder_test_util.h"
 
-using builder_test::InstallDirOf;
-using builder_test::Utf8;
-using builder_test::WriteIni;
-using test_support::TempDir;
-using test_support::ToUtf8;
-using test_support::WString;
-
+namespace builder_test {
 namespace {
 
-std::string Key(int n) {
-  char key[8];
-  std::snprintf(key, sizeof(key), "%02X", n);
-  return key;
-}
-
-// "E<n>" engines with `items` items each ("E<n>I<j>"), listed under the
-// keys in `engine_keys`.
-std::string SearchIni(const std::vector<int>& engine_keys, int items) {
-  std::string text = "[SEARCH ENGINE]\n";
-  for (int n : engine_keys) text += Key(n) + "=E" + std::to_string(n) + "\n";
-  for (int n : engine_keys) {
-    const std::string engine = "E" + std::to_string(n);
-    text += "[" + engine + "]\nTYPE=" + std::to_string(n) + "\n";
-    for (int j = 1; j <= items; ++j) text += Key(j) + "=" + engine + "I" + std::to_string(j) + "\n";
-    for (int j = 1; j <= items; ++j) {
-      text += "[" + engine + "I" + std::to_string(j) + "]\nURL=http://e" + std::to_string(n) +
-              ".example/" + std::to_string(j) + "?q=%s\n";
-    }
+// `head` (a file and its list's section) listing "<prefix><n>" under the
+// keys `keys` ("00" to "0F"), each in a section holding `body` and "DIR=d<n>".
+std::string ListIni(std::string head, const std::string& prefix, const std::vector<int>& keys,
+                    const std::string& body) {
+  std::string sections;
+  for (int n : keys) {
+    const std::string name = prefix + std::to_string(n);
+    head += std::string("0") + "0123456789ABCDEF"[n] + "=" + name + "\n";
+    sections += "[" + name + "]\n" + body + "DIR=d" + std::to_string(n) + "\n";
   }
-  return text;
+  return head + sections;
 }
+const char kEngines[] = ">Search\\Search.ini\n[SEARCH ENGINE]\n";
 
 TEST(SearchSkins_Search, EngineListStopsCapsAndDrops) {
-  struct Case {
-    std::string ini;
-    DWORD engines;
-    DWORD items_of_first;
-    const char* names;
+  const std::string url = "http://example.com/" + std::string(120, 'x');
+  std::string eleven;  // items "01" to "0B"
+  for (int j = 1; j <= 11; ++j) eleven += std::string("0") + "0123456789ABCDEF"[j] + "=I\n";
+  // Name:item count of each stored engine, and its first item's URL if any.
+  const Row rows[] = {
+      {ListIni(kEngines, "E", {1, 3}, "01=I1\n02=I2\n"), "E1:2"},  // 0
+      {ListIni(kEngines, "E", {1, 2}, eleven), "E1:10|E2:10"},     // 1
+      {ListIni(kEngines, "E", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, "01=I1\n"),
+       "E1:1|E2:1|E3:1|E4:1|E5:1|E6:1|E7:1|E8:1|E9:1|E10:1"},  // 2
+      // 3: an engine without items is dropped and the next still read, as is
+      // one whose first item key is missing; a URL is cut to 127 characters.
+      {">Search\\Search.ini\n[SEARCH ENGINE]\n01=E1\n02=E2\n03=E3\n[E1]\nTYPE=1\n[E2]\n02=I\n"
+       "[E3]\n01=I\n[I]\nURL=" +
+           url,
+       "E3:1 " + url.substr(0, 127)},
   };
-  const Case cases[] = {
-      /* 0 */ {SearchIni({1, 3}, 2), 1, 2, "E1"},
-      /* 1 */
-      {SearchIni({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 1), 10, 1, "E1|E2|E3|E4|E5|E6|E7|E8|E9|E10"},
-      /* 2 */ {SearchIni({1, 2}, 11), 2, 10, "E1|E2"},
-      /* 3: an engine without items is dropped, the next still read */
-      {"[SEARCH ENGINE]\n01=Empty\n02=E2\n[Empty]\nTYPE=1\n[E2]\n01=I\n[I]\nURL=u\n", 1, 1, "E2"},
-      /* 4: first item key missing */
-      {"[SEARCH ENGINE]\n01=E1\n02=E2\n[E1]\n02=I\n[E2]\n01=I\n", 1, 1, "E2"},
+  auto load = [](FreshBlock& b, const WString& dir) {
+    LoadSearchEngines(&b->SearchTable, dir.c_str());
   };
-  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
-    const Case& c = cases[i];
-    TempDir dir;
-    WriteIni(dir / TEXT("Search\\Search.ini"), c.ini);
-    auto block = std::make_unique<PreferenceBlock>();
-    LoadSearchEngines(&block->SearchTable, InstallDirOf(dir).c_str());
-    const SearchTableRegion& t = block->SearchTable;
-    std::string names;
-    for (DWORD e = 0; e < t.Count && e < kMaxSearchEngines; ++e) {
-      names += (e == 0 ? "" : "|") + Utf8(t.Engines[e].Name);
-    }
-    EXPECT_EQ(c.engines, t.Count) << "row " << i;
-    EXPECT_EQ(c.items_of_first, t.Engines[0].Count) << "row " << i;
-    EXPECT_EQ(c.names, names) << "row " << i;
-  }
+  ExpectRows(rows, load, [](const PreferenceBlock& b) {
+    return Join(b.SearchTable.Count, kMaxSearchEngines, [&](DWORD e) {
+      const SearchEngine& engine = b.SearchTable.Engines[e];
+      const std::string url = Utf8(engine.Items[0].URL);
+      return Utf8(engine.Name) + ":" + std::to_string(engine.Count) +
+             (url.empty() ? "" : " " + url);
+    });
+  });
 }
 
-TEST(SearchSkins_Search, EngineFieldsAndTitles) {
-  TempDir dir;
-  const std::string long_url = "http://example.com/" + std::string(120, 'x');
-  WriteIni(dir / TEXT("Search\\Search.ini"),
-           "[SEARCH ENGINE]\n01=Web\n[Web]\nTYPE=3\n01=Pages\n02=News\n[Pages]\nURL=" + long_url +
-               "\n[News]\nURL=http://n.example/?q=%s\n");
-  WriteIni(dir / TEXT("ui\\Search.ini"), "[SEARCH ENGINE]\nWeb=网页搜索\n[Web]\nNews=新闻\n");
-  auto block = std::make_unique<PreferenceBlock>();
-  LoadSearchEngines(&block->SearchTable, InstallDirOf(dir).c_str());
-  LoadSearchTitles(&block->SearchTable, (dir / TEXT("ui")).c_str());
-  const SearchEngine& e = block->SearchTable.Engines[0];
-  EXPECT_EQ(3, e.TYPE);
-  EXPECT_EQ("网页搜索", Utf8(e.Title));
-  EXPECT_EQ("Catalog", Utf8(e.Items[0].Title));
-  EXPECT_EQ("新闻", Utf8(e.Items[1].Title));
-  EXPECT_EQ(long_url.substr(0, 127), Utf8(e.Items[0].URL));
-}
+const char kSkins[] = ">Skin\\Skin.ini\n[SKIN]\n";
 
-// "S<n>" skins under the keys in `keys`, each with the section lines `body`.
-std::string SkinIni(const std::vector<int>& keys, const std::string& body) {
-  std::string text = "[SKIN]\n";
-  for (int n : keys) text += Key(n) + "=S" + std::to_string(n) + "\n";
-  for (int n : keys)
-    text += "[S" + std::to_string(n) + "]\nDIR=d" + std::to_string(n) + "\n" + body;
-  return text;
-}
-
-TEST(SearchSkins_Skins, ListStopsAndKeepsNine) {
-  struct Case {
-    std::string ini;  // nullptr-like empty: no file
-    DWORD count;
+TEST(SearchSkins_Skins, ListStopsKeepsNineAndJoinsPaths) {
+  // DIR of each stored skin; the tenth slot is never written.
+  const Row lists[] = {
+      {ListIni(kSkins, "S", {0, 1, 2}, "SIZE=240\n"), "d0|d1|d2"},  // 0
+      {ListIni(kSkins, "S", {1, 2}, "SIZE=240\n"), ""},             // 1
+      {ListIni(kSkins, "S", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, "SIZE=240\n"),
+       "d0|d1|d2|d3|d4|d5|d6|d7|d8"},                  // 2
+      {ListIni(kSkins, "S", {0, 1}, "SIZE=0\n"), ""},  // 3
+      {ListIni(kSkins, "S", {0, 1}, "Font=3\n"), ""},  // 4
+      {"", ""},                                        // 5
+      // 6: a skin without SIZE ends the list although later ones are valid
+      {std::string(kSkins) + "00=A\n01=B\n02=C\n[A]\nSIZE=1\nDIR=a\n[B]\nDIR=b\n[C]\nSIZE=1\n",
+       "a"},
   };
-  const Case cases[] = {
-      /* 0 */ {SkinIni({0, 1, 2}, "SIZE=240\n"), 3},
-      /* 1 */ {SkinIni({1, 2}, "SIZE=240\n"), 0},  // keys start at "00"
-      /* 2 */ {SkinIni({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, "SIZE=240\n"), 9},
-      /* 3 */ {SkinIni({0, 1}, "SIZE=0\n"), 0},
-      /* 4 */ {SkinIni({0, 1}, "Font=3\n"), 0},  // no SIZE
-      /* 5 */ {"", 0},                           // no Skin.ini
-      /* 6: a skin without SIZE ends the list although later ones are valid */
-      {"[SKIN]\n00=A\n01=B\n02=C\n[A]\nSIZE=1\n[B]\nDIR=b\n[C]\nSIZE=1\n", 1},
-  };
-  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
-    TempDir dir;
-    if (!cases[i].ini.empty()) WriteIni(dir / TEXT("Skin\\Skin.ini"), cases[i].ini);
-    auto block = std::make_unique<PreferenceBlock>();
-    LoadSkins(&block->SkinTable, InstallDirOf(dir).c_str());
-    EXPECT_EQ(cases[i].count, block->SkinTable.Count) << "row " << i;
-    EXPECT_EQ(0u, block->SkinTable.Skins[kSkinSlots - 1].SIZE) << "row " << i;
-  }
-}
-
-TEST(SearchSkins_Skins, Fields) {
-  TempDir dir;
-  const WString install = InstallDirOf(dir);
-  WriteIni(dir / TEXT("Skin\\Skin.ini"),
-           "[SKIN]\n00=Blue\n01=Big\n[Blue]\nSIZE=65537\nDIR=Blue\nSKIN=main.bmp\n"
-           "TOOLBAR=\\bar.bmp\nSPECIAL=sp.bmp\n[Big]\nSIZE=480\nFont=20\n");
-  auto block = std::make_unique<PreferenceBlock>();
-  LoadSkins(&block->SkinTable, install.c_str());
-  ASSERT_EQ(2u, block->SkinTable.Count);
-  const SkinEntry& blue = block->SkinTable.Skins[0];
-  EXPECT_EQ(1u, blue.SIZE);
-  EXPECT_EQ(14, blue.Font);
-  EXPECT_EQ("Blue", Utf8(blue.DIR));
-  EXPECT_EQ(ToUtf8(install) + "Skin\\Blue\\main.bmp", Utf8(blue.SKIN));
-  EXPECT_EQ(ToUtf8(install) + "Skin\\Blue\\bar.bmp", Utf8(blue.TOOLBAR));
-  EXPECT_EQ(ToUtf8(install) + "Skin\\Blue\\sp.bmp", Utf8(blue.SPECIAL));
-  EXPECT_EQ(20, block->SkinTable.Skins[1].Font);
-  EXPECT_EQ(ToUtf8(install) + "Skin\\", Utf8(block->SkinTable.Skins[1].SKIN));
+  auto load = [](FreshBlock& b, const WString& dir) { LoadSkins(&b->SkinTable, dir.c_str()); };
+  ExpectRows(lists, load, [](const PreferenceBlock& b) {
+    return Join(b.SkinTable.Count, kSkinSlots,
+                [&](DWORD s) { return Utf8(b.SkinTable.Skins[s].DIR); }) +
+           (AllZero(&b.SkinTable.Skins[kSkinSlots - 1], sizeof(SkinEntry)) ? "" : " +tenth");
+  });
+  // SIZE keeps its low half; Font defaults to 14; the files join DIR.
+  const Row fields[] = {
+      {">Skin\\Skin.ini\n[SKIN]\n00=Blue\n01=Big\n[Blue]\nSIZE=65537\nDIR=Blue\nSKIN=main.bmp\n"
+       "TOOLBAR=\\bar.bmp\nSPECIAL=sp.bmp\n[Big]\nSIZE=480\nFont=20\n",
+       "1 14 Blue ~\\Skin\\Blue\\main.bmp ~\\Skin\\Blue\\bar.bmp ~\\Skin\\Blue\\sp.bmp|"
+       "480 20  ~\\Skin\\ ~\\Skin\\ ~\\Skin\\"}};
+  ExpectRows(fields, load, [](const PreferenceBlock& b) {
+    return Join(b.SkinTable.Count, kSkinSlots, [&](DWORD s) {
+      const SkinEntry& k = b.SkinTable.Skins[s];
+      return std::to_string(k.SIZE) + " " + std::to_string(k.Font) + " " + Utf8(k.DIR) + " " +
+             Utf8(k.SKIN) + " " + Utf8(k.TOOLBAR) + " " + Utf8(k.SPECIAL);
+    });
+  });
 }
 
 TEST(SearchSkins_Skins, RebuildReleasesEveryHandleOnce) {
@@ -170,25 +117,19 @@ TEST(SearchSkins_Skins, RebuildReleasesEveryHandleOnce) {
 }
 
 TEST(SearchSkins_Gesture, DefaultAndJoinedFile) {
-  struct Case {
-    const char* config;  // nullptr: no file
-    const char* file;
+  const Row rows[] = {
+      {"", "~\\Skin\\BG.bmp 0"},
+      {">Skin\\Config.ini\n[GESTURE]\nFILE=Gesture.bmp\n", "~\\Skin\\Gesture.bmp 0"},
+      {">Skin\\Config.ini\n[GESTURE]\nFILE=\\Back.bmp\n", "~\\Skin\\Back.bmp 0"},
   };
-  const Case cases[] = {
-      {nullptr, "BG.bmp"},
-      {"[GESTURE]\nFILE=Gesture.bmp\n", "Gesture.bmp"},
-      {"[GESTURE]\nFILE=\\Back.bmp\n", "Back.bmp"},
+  auto load = [](FreshBlock& b, const WString& dir) {
+    b->GestureImage.Reserved = 7;
+    LoadGestureImage(&b->GestureImage, dir.c_str());
   };
-  for (const Case& c : cases) {
-    TempDir dir;
-    const WString install = InstallDirOf(dir);
-    if (c.config != nullptr) WriteIni(dir / TEXT("Skin\\Config.ini"), c.config);
-    auto block = std::make_unique<PreferenceBlock>();
-    block->GestureImage.Reserved = 7;
-    LoadGestureImage(&block->GestureImage, install.c_str());
-    EXPECT_EQ(ToUtf8(install) + "Skin\\" + c.file, Utf8(block->GestureImage.Path));
-    EXPECT_EQ(0u, block->GestureImage.Reserved);
-  }
+  ExpectRows(rows, load, [](const PreferenceBlock& b) {
+    return Utf8(b.GestureImage.Path) + " " + std::to_string(b.GestureImage.Reserved);
+  });
 }
 
 }  // namespace
+}  // namespace builder_test

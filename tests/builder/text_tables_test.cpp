@@ -1,28 +1,41 @@
-// Text tables: the rows against the region layouts, then the loads'
-// defaults, cuts, missing sections and keys that are never read.
+// Text tables: the rows against the region layouts; every row read from its
+// own key or its default, cut to its slot; then the cases a table's own
+// rows cannot show: empty values, keys in other sections, keys never read.
 #include "builder/text_tables.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "builder/loaders.h"
-#include "shared/preference_block.h"
 #include "tests/builder/builder_test_util.h"
 
-using builder_test::Utf8;
-using builder_test::WriteIni;
-using test_support::TempDir;
-using test_support::WString;
-
+namespace builder_test {
 namespace {
 
-// Every row's slot lies inside its region, no two slots overlap, and the
-// row counts are those of the tables.
-TEST(TextTables_Rows, FitTheirRegions) {
+const WCHAR* SlotOf(const PreferenceBlock& b, const TextTable& table, const TextRow& row) {
+  return reinterpret_cast<const WCHAR*>(reinterpret_cast<const BYTE*>(&b) + table.BlockOffset +
+                                        row.Slot);
+}
+
+// Loads every table from `dir` (with its final backslash).
+void LoadAll(FreshBlock& b, const WString& dir) {
+  for (const TextTable* table : kTextTables) {
+    LoadTextTable(*table, reinterpret_cast<BYTE*>(&*b) + table->BlockOffset, dir.c_str());
+  }
+}
+
+// Every slot lies inside its region and no two overlap; without files every
+// slot holds its default cut to the slot, and no byte outside a slot is
+// written.
+TEST(TextTables_Rows, FitTheirRegionsAndHoldTheirDefaults) {
   const DWORD expected_rows[kTextTableCount] = {6, 26, 4, 37, 6, 10, 65, 37};
+  EXPECT_EQ(sizeof(PreferenceBlock), kWizardTextTable.BlockOffset + kWizardTextTable.Size);
+  TempDir dir;
+  FreshBlock block;
+  ASSERT_TRUE(block.Opened());
+  LoadAll(block, InstallDirOf(dir));
   for (int t = 0; t < kTextTableCount; ++t) {
     const TextTable& table = *kTextTables[t];
     EXPECT_EQ(expected_rows[t], table.RowCount) << table.Name;
@@ -35,109 +48,49 @@ TEST(TextTables_Rows, FitTheirRegions) {
         ASSERT_EQ(-1, owner[b]) << table.Name << " rows " << owner[b] << " and " << r;
         owner[b] = static_cast<int>(r);
       }
+      EXPECT_EQ(ToUtf8(WString(row.Default).substr(0, row.Capacity - 1u)),
+                Utf8(SlotOf(*block, table, row), row.Capacity))
+          << table.Name << " row " << r;
+    }
+    const BYTE* region = reinterpret_cast<const BYTE*>(&*block) + table.BlockOffset;
+    for (DWORD b = 0; b < table.Size; ++b) {
+      EXPECT_TRUE(owner[b] >= 0 || region[b] == 0) << table.Name << " byte " << b << " written";
     }
   }
-  EXPECT_EQ(sizeof(PreferenceBlock), kWizardTextTable.BlockOffset + kWizardTextTable.Size);
 }
 
-// Loads `table` from a folder holding `file_text` (nullptr: no file) into a
-// new block; returns the block.
-std::unique_ptr<PreferenceBlock> Load(const TextTable& table, const char* file_text) {
-  TempDir dir;
-  if (file_text != nullptr) WriteIni(dir / WString(table.File), file_text);
-  auto block = std::make_unique<PreferenceBlock>();
-  LoadTextTable(table, reinterpret_cast<BYTE*>(block.get()) + table.BlockOffset,
-                dir.Path().c_str());
-  return block;
-}
-
-// Slots whose text is not empty, as "offset=text", in the order read.
-std::string NonEmptySlots(const PreferenceBlock& block, const TextTable& table) {
-  const BYTE* region = reinterpret_cast<const BYTE*>(&block) + table.BlockOffset;
+// Section/Key=text of every slot that differs from its default.
+std::string Changed(const PreferenceBlock& b) {
   std::string out;
-  for (DWORD r = 0; r < table.RowCount; ++r) {
-    const TextRow& row = table.Rows[r];
-    const std::string text = Utf8(reinterpret_cast<const WCHAR*>(region + row.Slot), row.Capacity);
-    if (!text.empty()) out += (out.empty() ? "" : " ") + std::to_string(row.Slot) + "=" + text;
+  for (const TextTable* table : kTextTables) {
+    for (DWORD r = 0; r < table->RowCount; ++r) {
+      const TextRow& row = table->Rows[r];
+      const std::string text = Utf8(SlotOf(b, *table, row), row.Capacity);
+      if (text == ToUtf8(WString(row.Default).substr(0, row.Capacity - 1u))) continue;
+      out += (out.empty() ? "" : " ") + ToUtf8(row.Section) + "/" + ToUtf8(row.Key) + "=" + text;
+    }
   }
   return out;
 }
 
-TEST(TextTables_Load, RecoOptionSlots) {
-  struct Case {
-    const char* file;
-    const char* slots;
+TEST(TextTables_Load, EmptyValuesOtherSectionsAndUnreadKeys) {
+  const Row rows[] = {
+      {">Common.ini\n[MAIN MENU]\nChPun=\n", "MAIN MENU/ChPun="},  // 0: empty, not the default
+      // 1: a long default is read through a wider buffer; a long value is cut
+      {">Common.ini\n[MAIN MENU]\nchpun=A value longer than the slot, cut at 31\n",
+       "MAIN MENU/ChPun=A value longer than the slot, c"},
+      {">Common.ini\n[ERROR]\nERROR_TITLE=Twelve chars\n", "ERROR/ERROR_TITLE=Twelve ch"},  // 2
+      {">RecoOption.ini\n[Simplified Chinese]\nCHK10=Never read\nCHK3=Cursive\n",
+       "Simplified Chinese/CHK3=Cursive"},  // 3
+      // 4: the about page's texts are not in "ID_ABOUT"; the wizard reads its
+      // own files only.
+      {">Common.ini\n[TABPAGES]\nID_ABOUT=A\n[ID_ABOUT]\nProductName=P\n>Wizard.ini\n[ID_SEARCH]\n"
+       "GROUPNAME=G\n[ID_ABOUT]\nTopic=x\n",
+       "TABPAGES/ID_ABOUT=A ID_SEARCH/GROUPNAME=G"},
+      {">Other.ini\n[MAIN MENU]\nChPun=x\n[OTHER]\nX=1\n", ""},  // 5
   };
-  const Case cases[] = {
-      /* 0 */ {"[Common]\nRecoRange=Range\n", "64=Range"},
-      /* 1 */ {"[Simplified Chinese]\nchk3=Cursive\nCHK10=Never read\n", "896=Cursive"},
-      /* 2 */
-      {"[Simplified Chinese]\nCHK2=A check box text of exactly forty chars\nCHK3=Next\n",
-       "832=A check box text of exactly for 896=Next"},
-      /* 3 */
-      {"[English]\nString=Strings\n[Traditional Chinese]\nCHK9=Zhuyin\n",
-       "2048=Zhuyin 2176=Strings"},
-      /* 4 */ {nullptr, ""},
-  };
-  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
-    auto block = Load(kRecoOptionTextTable, cases[i].file);
-    EXPECT_EQ(cases[i].slots, NonEmptySlots(*block, kRecoOptionTextTable)) << "row " << i;
-  }
-}
-
-TEST(TextTables_Load, DefaultsAndCuts) {
-  struct Case {
-    const TextTable* table;
-    const char* file;  // nullptr: no file
-    WORD slot;
-    const char* text;
-  };
-  const Case cases[] = {
-      /* 0 */ {&kErrorTextTable, "[ERROR]\nERROR_TITLE=Twelve chars\n", 0, "Twelve ch"},
-      /* 1 */ {&kErrorTextTable, "[OTHER]\nX=1\n", 0, "ERROR"},
-      /* 2 */ {&kErrorTextTable, nullptr, 148, "INVALID_FUNCTION"},
-      /* 3 */ {&kErrorTextTable, nullptr, 532, "DATA_EXIST"},
-      /* 4 */ {&kMainMenuTextTable, nullptr, 832, "Output Chinese Punctuation (Key"},
-      /* 5 */
-      {&kMainMenuTextTable, "[MAIN MENU]\nChPun=Twenty characters.\n", 832, "Twenty characters."},
-      /* 6 */ {&kMainMenuTextTable, "[MAIN MENU]\nChPun=\n", 832, ""},
-      /* 7 */ {&kMainMenuTextTable, nullptr, 1536, "Recognized Language List\u2026"},
-      /* 8 */ {&kDicManageTextTable, "[DICMANAGE]\nWord=Mot\n", 64, "Language: "},
-      /* 9 */ {&kWizardTextTable, "[ID_ABOUT]\nTopic=x\n", 0, "Wizard"},
-      /* 10 */ {&kWizardTextTable, "[ID_ABOUT]\nTopic=x\n", 2560, "Language"},
-      /* 11 */ {&kTabPagesTextTable, nullptr, 576, "LeftHand"},
-  };
-  for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
-    const Case& c = cases[i];
-    auto block = Load(*c.table, c.file);
-    const BYTE* region = reinterpret_cast<const BYTE*>(block.get()) + c.table->BlockOffset;
-    EXPECT_EQ(c.text, Utf8(reinterpret_cast<const WCHAR*>(region + c.slot), 32))
-        << "row " << i << ": " << c.table->Name << " slot " << c.slot;
-  }
-}
-
-TEST(TextTables_Load, MissingCommonIniLeavesOnlyListedDefaults) {
-  auto block = Load(kTabPagesTextTable, nullptr);
-  EXPECT_EQ(
-      "0=System Option 576=LeftHand 2432=Press Enable 1728=Pen Type 1984=System 1856=Fountain "
-      "1792=Pencil 1920=Brush 2048=Width 2112=Color 2176=Color Rate",
-      NonEmptySlots(*block, kTabPagesTextTable));
-  block = Load(kMacroManageTextTable, nullptr);
-  EXPECT_EQ("", NonEmptySlots(*block, kMacroManageTextTable));
-}
-
-TEST(TextTables_Load, PageNamesWithoutPageSections) {
-  auto block = Load(kTabPagesTextTable,
-                    "[TABPAGES]\nTopic=Options\nID_RECOGNIZER=R\nID_SOUND=S\nID_PEN=P\n"
-                    "ID_GESTURE=G\nID_SEARCH=F\nID_ICON=I\nID_SKIN=K\nID_MANAGE=M\nID_ABOUT=A\n"
-                    "[ID_ABOUT]\nProductName=Not here\n");
-  const TabPagesTextsRegion& t = block->TabPagesTexts;
-  EXPECT_EQ("Options|R|S|P|G|F|I|K|M|A",
-            Utf8(t.Topic) + "|" + Utf8(t.Recognizer) + "|" + Utf8(t.Sound) + "|" + Utf8(t.Pen) +
-                "|" + Utf8(t.Gesture) + "|" + Utf8(t.Search) + "|" + Utf8(t.Icon) + "|" +
-                Utf8(t.Skin) + "|" + Utf8(t.Manage) + "|" + Utf8(t.About));
-  EXPECT_EQ("", Utf8(t.ProductName));
-  EXPECT_EQ("Pen Type", Utf8(t.PenType));
+  ExpectRows(rows, LoadAll, Changed);
 }
 
 }  // namespace
+}  // namespace builder_test
