@@ -7,11 +7,11 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "builder/loaders.h"
 #include "builder/text_tables.h"
-#include "ini/ini_file.h"
 #include "tests/builder/builder_test_util.h"
 
 namespace builder_test {

@@ -1,9 +1,8 @@
 // Search engines and skins: the stops and caps of their lists, dropped
-// engines, the ninth-skin limit, SIZE's low half, joined paths, handles
-// released before a rebuild, and the gesture image's default.
+// engines, the ninth-skin limit, SIZE's low half, joined paths (the gesture
+// image's too), and handles released before a rebuild.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -81,18 +80,28 @@ TEST(SearchSkins_Skins, ListStopsKeepsNineAndJoinsPaths) {
                 [&](DWORD s) { return Utf8(b.SkinTable.Skins[s].DIR); }) +
            (AllZero(&b.SkinTable.Skins[kSkinSlots - 1], sizeof(SkinEntry)) ? "" : " +tenth");
   });
-  // SIZE keeps its low half; Font defaults to 14; the files join DIR.
+  // SIZE keeps its low half; Font defaults to 14; the files join DIR. The
+  // gesture image ("BG.bmp" by default) joins the skin folder.
   const Row fields[] = {
+      {"", "|~\\Skin\\BG.bmp 0"},
       {">Skin\\Skin.ini\n[SKIN]\n00=Blue\n01=Big\n[Blue]\nSIZE=65537\nDIR=Blue\nSKIN=main.bmp\n"
-       "TOOLBAR=\\bar.bmp\nSPECIAL=sp.bmp\n[Big]\nSIZE=480\nFont=20\n",
+       "TOOLBAR=\\bar.bmp\nSPECIAL=sp.bmp\n[Big]\nSIZE=480\nFont=20\n"
+       ">Skin\\Config.ini\n[GESTURE]\nFILE=\\Back.bmp\n",
        "1 14 Blue ~\\Skin\\Blue\\main.bmp ~\\Skin\\Blue\\bar.bmp ~\\Skin\\Blue\\sp.bmp|"
-       "480 20  ~\\Skin\\ ~\\Skin\\ ~\\Skin\\"}};
-  ExpectRows(fields, load, [](const PreferenceBlock& b) {
-    return Join(b.SkinTable.Count, kSkinSlots, [&](DWORD s) {
-      const SkinEntry& k = b.SkinTable.Skins[s];
-      return std::to_string(k.SIZE) + " " + std::to_string(k.Font) + " " + Utf8(k.DIR) + " " +
-             Utf8(k.SKIN) + " " + Utf8(k.TOOLBAR) + " " + Utf8(k.SPECIAL);
-    });
+       "480 20  ~\\Skin\\ ~\\Skin\\ ~\\Skin\\|~\\Skin\\Back.bmp 0"}};
+  auto load_with_gesture = [&](FreshBlock& b, const WString& dir) {
+    load(b, dir);
+    b->GestureImage.Reserved = 7;
+    LoadGestureImage(&b->GestureImage, dir.c_str());
+  };
+  ExpectRows(fields, load_with_gesture, [](const PreferenceBlock& b) {
+    return Join(b.SkinTable.Count, kSkinSlots,
+                [&](DWORD s) {
+                  const SkinEntry& k = b.SkinTable.Skins[s];
+                  return std::to_string(k.SIZE) + " " + std::to_string(k.Font) + " " + Utf8(k.DIR) +
+                         " " + Utf8(k.SKIN) + " " + Utf8(k.TOOLBAR) + " " + Utf8(k.SPECIAL);
+                }) +
+           "|" + Utf8(b.GestureImage.Path) + " " + std::to_string(b.GestureImage.Reserved);
   });
 }
 
@@ -114,21 +123,6 @@ TEST(SearchSkins_Skins, RebuildReleasesEveryHandleOnce) {
   if (platform_test::DeleteObjectCount() >= 0) {
     EXPECT_EQ(3, platform_test::DeleteObjectCount());
   }
-}
-
-TEST(SearchSkins_Gesture, DefaultAndJoinedFile) {
-  const Row rows[] = {
-      {"", "~\\Skin\\BG.bmp 0"},
-      {">Skin\\Config.ini\n[GESTURE]\nFILE=Gesture.bmp\n", "~\\Skin\\Gesture.bmp 0"},
-      {">Skin\\Config.ini\n[GESTURE]\nFILE=\\Back.bmp\n", "~\\Skin\\Back.bmp 0"},
-  };
-  auto load = [](FreshBlock& b, const WString& dir) {
-    b->GestureImage.Reserved = 7;
-    LoadGestureImage(&b->GestureImage, dir.c_str());
-  };
-  ExpectRows(rows, load, [](const PreferenceBlock& b) {
-    return Utf8(b.GestureImage.Path) + " " + std::to_string(b.GestureImage.Reserved);
-  });
 }
 
 }  // namespace
