@@ -41,11 +41,22 @@ for p in "${packages[@]}"; do
   fi
 done
 
+# A registry hiccup should not fail a whole CI run: each step gets three tries.
+retry() {
+  local n
+  for n in 1 2 3; do
+    "$@" && return 0
+    log "failed (try $n of 3): $*"
+    sleep $((n * 5))
+  done
+  return 1
+}
+
 if ((${#missing[@]})); then
   log "installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  as_root apt-get update -q </dev/null
-  as_root apt-get install -y -q "${missing[@]}" </dev/null
+  apt=(env DEBIAN_FRONTEND=noninteractive apt-get -q -o Dpkg::Use-Pty=0)
+  retry as_root "${apt[@]}" update </dev/null
+  retry as_root "${apt[@]}" install -y "${missing[@]}" </dev/null
 else
   log "all ${#packages[@]} packages present"
 fi
