@@ -54,8 +54,7 @@ TEST(PathUtils_Join, LongResultsAreCutTo259) {
     StringCchCopyW(path, MAX_PATH, directory.c_str());
     const WString relative(c.relative, TEXT('r'));
     ASSERT_EQ(1, JoinPath(path, relative.c_str()));
-    WString expected = WString(path, 0) + directory.substr(0, 259) + TEXT("\\") + relative;
-    expected = expected.substr(0, 259);
+    const WString expected = (directory.substr(0, 259) + TEXT("\\") + relative).substr(0, 259);
     EXPECT_EQ(ToUtf8(expected), ToUtf8(path)) << c.directory << " + " << c.relative;
   }
 }

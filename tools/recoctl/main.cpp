@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kExitBadArguments = 2;
 
-int Run(std::vector<std::string> args) {
+int Run(const std::vector<std::string>& args) {
   CLI::App app{"recoctl: inspect and drive the recognition-range settings tool"};
   app.require_subcommand(1);
   // Host paths under Wine start with "/": they are arguments, never the
