@@ -11,7 +11,7 @@ namespace {
 
 // The recognition languages the input method ships, in table order; both
 // name the same engine file.
-struct RecoLangSpec {
+struct RecoLangFacts {
   DWORD kind;
   DWORD lang_id;
   LPCWSTR engine_file;
@@ -20,7 +20,7 @@ struct RecoLangSpec {
   LPCWSTR sample;
 };
 
-const RecoLangSpec kRecoLangs[] = {
+const RecoLangFacts kRecoLangs[] = {
     {0x1000, 2052, TEXT("QXRE_VEQ_CHS.dll"), TEXT("ID_LANG_SC"), TEXT("Simplified Chinese"),
      TEXT("北京欢迎您")},
     {0x101, 1033, TEXT("QXRE_VEQ_CHS.dll"), TEXT("ID_LANG_EN"), TEXT("English"),
@@ -43,16 +43,16 @@ void PrepareRecoLang(RecoLangEntry* entry) {
   entry->ImageNum = 1;
 }
 
-void FillRecoLang(const RecoLangTableRegion& table, const RecoLangSpec& spec,
+void FillRecoLang(const RecoLangTableRegion& table, const RecoLangFacts& facts,
                   RecoLangEntry* entry) {
-  StringCchCopyW(entry->Id, 32, spec.id);
-  StringCchCopyW(entry->Folder, 32, spec.folder);
+  StringCchCopyW(entry->Id, 32, facts.id);
+  StringCchCopyW(entry->Folder, 32, facts.folder);
   WCHAR path[MAX_PATH];
   FormPath(path, table.InstallDir, TEXT("Reco Lang\\"));
   JoinPath(path, entry->Folder);
   JoinPath(path, TEXT("Config.ini"));
-  entry->LangId = spec.lang_id;
-  StringCchCopyW(entry->EngineFile, 32, spec.engine_file);
+  entry->LangId = facts.lang_id;
+  StringCchCopyW(entry->EngineFile, 32, facts.engine_file);
 
   IniFile ini;
   ini.IniOpen(path, GENERIC_READ, 0);
@@ -60,10 +60,10 @@ void FillRecoLang(const RecoLangTableRegion& table, const RecoLangSpec& spec,
   ini.IniGetString(TEXT("IMAGE"), TEXT("FILE"), TEXT(""), entry->ImageFile, 64);
   entry->ImageNum = ini.IniGetInt(TEXT("IMAGE"), TEXT("NUM"), 1);
   entry->ImageDefault = ini.IniGetInt(TEXT("IMAGE"), TEXT("DEFAULT"), 0);
-  entry->LangId2 = spec.lang_id;
-  entry->Kind = spec.kind;
-  StringCchPrintfW(entry->Dict, 64, TEXT("Dict\\%04X"), static_cast<UINT>(spec.lang_id & 0xFFFF));
-  StringCchCopyW(entry->Sample, 64, spec.sample);
+  entry->LangId2 = facts.lang_id;
+  entry->Kind = facts.kind;
+  StringCchPrintfW(entry->Dict, 64, TEXT("Dict\\%04X"), static_cast<UINT>(facts.lang_id & 0xFFFF));
+  StringCchCopyW(entry->Sample, 64, facts.sample);
   StringCchCopyW(entry->Title, 32, entry->Folder);
   ini.IniClose();
 }
