@@ -1,25 +1,25 @@
 // Files, file mappings and directories. Every row runs natively against our
 // POSIX layer and under Wine against real Win32, so both must report the
-// same results and the same last errors. Each call is preceded by the
-// sentinel SetLastError(0xdeadbeef), so a call that forgets to set or clear
-// the last error shows up.
+// same results and the same last errors.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <iterator>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/platform.h"
 #include "tests/test_support.h"
 
-#if !defined(_WIN32)
-#include <unistd.h>
-#endif
-
 namespace {
 
 using test_support::Bytes;
+using test_support::ReadFileBytes;
 using test_support::TempDir;
 using test_support::ToUtf8;
+using test_support::WriteFileBytes;
 using test_support::WString;
 
 constexpr DWORD kSentinel = 0xdeadbeef;
@@ -28,105 +28,45 @@ constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
 constexpr DWORD kShareRead = FILE_SHARE_READ;
 constexpr DWORD kShareBoth = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-// Closes a handle at the end of a scope; accepts both failure values.
-class Owned {
- public:
-  explicit Owned(HANDLE h = nullptr) : h_(h) {}
-  ~Owned() { Reset(); }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-  HANDLE get() const { return h_; }
-  bool valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
-  void Reset(HANDLE h = nullptr) {
-    if (valid()) CloseHandle(h_);
-    h_ = h;
-  }
-
- private:
-  HANDLE h_;
-};
-
-class UnmapOnExit {
- public:
-  explicit UnmapOnExit(void* view) : view_(view) {}
-  ~UnmapOnExit() {
-    if (view_ != nullptr) UnmapViewOfFile(view_);
-  }
-  UnmapOnExit(const UnmapOnExit&) = delete;
-  UnmapOnExit& operator=(const UnmapOnExit&) = delete;
-
- private:
-  void* view_;
-};
-
-HANDLE Open(const WString& path, DWORD access, DWORD share, DWORD disposition) {
-  return CreateFileForMappingW(path.c_str(), access, share, nullptr, disposition,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+// Runs `call` after the sentinel last error, so that a call that forgets to
+// set or clear the last error shows up; returns {result, last error}.
+template <typename F>
+auto Call(F&& call) {
+  SetLastError(kSentinel);
+  auto result = call();
+  const DWORD error = GetLastError();
+  return std::make_pair(std::move(result), error);
 }
 
-// A name no other test process uses at the same time: named objects are
-// shared by every process of the user (or of the Wine prefix).
-WString UniqueName(const char* stem) {
-#if defined(_WIN32)
-  const unsigned long pid = GetCurrentProcessId();
-#else
-  const unsigned long pid = static_cast<unsigned long>(getpid());
-#endif
-  return test_support::FromUtf8(std::string(stem) + "-" + std::to_string(pid));
+// Closes a handle at the end of a scope; null when the call failed.
+struct HandleCloser {
+  void operator()(HANDLE h) const { CloseHandle(h); }
+};
+using Owned = std::unique_ptr<void, HandleCloser>;
+
+Owned Open(const WString& path, DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING) {
+  HANDLE h = CreateFileForMappingW(path.c_str(), access, share, nullptr, disposition,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+  return Owned(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
+
+// Writes `bytes` to a new file at `path` and opens it.
+Owned Prepare(const WString& path, const Bytes& bytes, DWORD access, DWORD share = 0) {
+  return WriteFileBytes(path, bytes) ? Open(path, access, share) : Owned();
+}
+
+Owned MapFile(const Owned& file, DWORD protect, DWORD size, const WCHAR* name = nullptr) {
+  return Owned(CreateFileMappingW(file.get(), nullptr, protect, 0, size, name));
 }
 
 // Wine 8 cuts files in the client, without the server's checks that
 // Windows makes: where a row below notes a difference of Wine, the Windows
 // result is still what our layer gives and what the system relies on.
-bool OnWine() {
 #if defined(_WIN32)
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+const bool kOnWine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 #else
-  return false;
+constexpr bool kOnWine = false;
 #endif
-}
-
-TEST(Files_Open, DispositionsAndLastErrors) {
-  TempDir dir;
-  ASSERT_TRUE(test_support::WriteFileBytes(dir / TEXT("existing.ini"), {1, 2, 3, 4}));
-  ASSERT_TRUE(CreateDirectoryW((dir / TEXT("folder")).c_str(), nullptr));
-  struct Case {
-    const WCHAR* name;
-    DWORD access;
-    DWORD disposition;
-    bool opens;
-    DWORD expected_error;
-  } const kCases[] = {
-      // 0
-      {TEXT("missing.ini"), kRead, OPEN_EXISTING, false, ERROR_FILE_NOT_FOUND},
-      {TEXT("nodir\\missing.ini"), kRead, OPEN_EXISTING, false, ERROR_PATH_NOT_FOUND},
-      {TEXT("nodir\\new.ini"), kReadWrite, CREATE_ALWAYS, false, ERROR_PATH_NOT_FOUND},
-      {TEXT("existing.ini"), kRead, OPEN_EXISTING, true, ERROR_SUCCESS},
-      {TEXT("existing.ini"), kReadWrite, CREATE_NEW, false, ERROR_FILE_EXISTS},
-      // 5
-      {TEXT("existing.ini"), kReadWrite, OPEN_ALWAYS, true, ERROR_ALREADY_EXISTS},
-      {TEXT("existing.ini"), kReadWrite, CREATE_ALWAYS, true, ERROR_ALREADY_EXISTS},
-      {TEXT("fresh1.ini"), kReadWrite, CREATE_ALWAYS, true, ERROR_SUCCESS},
-      {TEXT("fresh2.ini"), kReadWrite, OPEN_ALWAYS, true, ERROR_SUCCESS},
-      {TEXT("fresh3.ini"), kReadWrite, CREATE_NEW, true, ERROR_SUCCESS},
-      // 10
-      {TEXT("folder"), kRead, OPEN_EXISTING, false, ERROR_ACCESS_DENIED},
-  };
-  for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); ++i) {
-    const Case& c = kCases[i];
-    const WString path = dir / c.name;
-    SetLastError(kSentinel);
-    Owned file(Open(path, c.access, kShareRead, c.disposition));
-    const DWORD error = GetLastError();
-    EXPECT_EQ(file.valid(), c.opens) << "row " << i << ": " << ToUtf8(c.name);
-    EXPECT_EQ(error, static_cast<DWORD>(c.expected_error)) << "row " << i << ": " << ToUtf8(c.name);
-  }
-  // CREATE_ALWAYS emptied the existing file.
-  Bytes bytes;
-  ASSERT_TRUE(test_support::ReadFileBytes(dir / TEXT("existing.ini"), &bytes));
-  EXPECT_TRUE(bytes.empty());
-}
 
 // A reader shares reading; the system's writer opens with share mode 0.
 // Windows checks both ways: the newcomer's access against the holder's share
@@ -134,10 +74,9 @@ TEST(Files_Open, DispositionsAndLastErrors) {
 TEST(Files_Share, SecondOpenerIsAdmittedOrRefused) {
   TempDir dir;
   const WString path = dir / TEXT("shared.ini");
-  ASSERT_TRUE(test_support::WriteFileBytes(path, {0xFF, 0xFE}));
+  ASSERT_TRUE(WriteFileBytes(path, {0xFF, 0xFE}));
   struct Case {
-    DWORD first_access, first_share;
-    DWORD second_access, second_share;
+    DWORD first_access, first_share, second_access, second_share;
     bool second_opens;
   } const kCases[] = {
       // 0
@@ -145,401 +84,279 @@ TEST(Files_Share, SecondOpenerIsAdmittedOrRefused) {
       {kRead, kShareRead, kRead, kShareBoth, true},
       {kReadWrite, 0, kRead, kShareRead, false},  // writer holds it alone
       {kRead, kShareRead, kReadWrite, 0, false},  // writer waits for readers
-      {kRead, 0, kRead, kShareRead, false},       // share 0 refuses even readers
+      {kRead, kShareRead, kRead, 0, false},       // newcomer refuses the reader
       // 5
-      {kRead, kShareRead, kRead, 0, false},  // newcomer refuses the reader
       {kReadWrite, kShareRead, kRead, kShareRead, false},
       {kRead, kShareRead, kReadWrite, kShareRead, false},
       {kReadWrite, kShareBoth, kReadWrite, kShareBoth, true},
       {kRead, kShareBoth, kReadWrite, kShareBoth, true},
-      // 10
-      {kReadWrite, kShareBoth, kRead, kShareRead, false},  // newcomer refuses the writer
-      {kRead, kShareBoth, kRead, kShareRead, true},
       {GENERIC_WRITE, kShareRead, kRead, kShareBoth, true},
+      // 10
       {GENERIC_WRITE, kShareRead, GENERIC_WRITE, kShareBoth, false},
       {kRead, FILE_SHARE_WRITE, kRead, kShareBoth, false},
-      // 15
       {kRead, FILE_SHARE_WRITE, GENERIC_WRITE, kShareBoth, true},
       {GENERIC_WRITE, FILE_SHARE_WRITE, GENERIC_WRITE, FILE_SHARE_WRITE, true},
+      // the last row: a writer refused with CREATE_ALWAYS must not empty the file
+      {kRead, kShareRead, kReadWrite, 0, false},
   };
-  for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); ++i) {
+  for (size_t i = 0; i < std::size(kCases); ++i) {
     const Case& c = kCases[i];
-    SetLastError(kSentinel);
-    Owned first(Open(path, c.first_access, c.first_share, OPEN_EXISTING));
-    ASSERT_TRUE(first.valid()) << "row " << i << ": error " << GetLastError();
-    SetLastError(kSentinel);
-    Owned second(Open(path, c.second_access, c.second_share, OPEN_EXISTING));
-    const DWORD error = GetLastError();
-    EXPECT_EQ(second.valid(), c.second_opens) << "row " << i;
-    EXPECT_EQ(error, static_cast<DWORD>(c.second_opens ? ERROR_SUCCESS : ERROR_SHARING_VIOLATION))
-        << "row " << i;
-  }
-  // A refused writer must not have emptied the file it was refused.
-  {
-    Owned reader(Open(path, kRead, kShareRead, OPEN_EXISTING));
-    ASSERT_TRUE(reader.valid());
-    SetLastError(kSentinel);
-    Owned writer(Open(path, kReadWrite, 0, CREATE_ALWAYS));
-    EXPECT_FALSE(writer.valid());
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    const Owned first = Open(path, c.first_access, c.first_share);
+    ASSERT_NE(first, nullptr) << "row " << i << ": error " << GetLastError();
+    const DWORD disposition = i + 1 == std::size(kCases) ? CREATE_ALWAYS : OPEN_EXISTING;
+    const auto [second, error] =
+        Call([&] { return Open(path, c.second_access, c.second_share, disposition); });
+    EXPECT_EQ(second != nullptr, c.second_opens) << "row " << i;
+    EXPECT_EQ(error, c.second_opens ? ERROR_SUCCESS : ERROR_SHARING_VIOLATION) << "row " << i;
   }
   Bytes bytes;
-  ASSERT_TRUE(test_support::ReadFileBytes(path, &bytes));
+  ASSERT_TRUE(ReadFileBytes(path, &bytes));
   EXPECT_EQ(bytes, (Bytes{0xFF, 0xFE}));
 }
 
-TEST(Files_Size, PointerAndEndOfFileCutTheFile) {
+TEST(Files_Size, PointerMovesAndEndOfFileCuts) {
   TempDir dir;
   const WString path = dir / TEXT("cut.ini");
-  ASSERT_TRUE(test_support::WriteFileBytes(path, Bytes(100, 0x41)));
-  Owned file(Open(path, kReadWrite, 0, OPEN_EXISTING));
-  ASSERT_TRUE(file.valid());
+  Owned file = Prepare(path, Bytes(100, 0x41), kReadWrite);
+  ASSERT_NE(file, nullptr);
   DWORD high = kSentinel;
   EXPECT_EQ(GetFileSize(file.get(), &high), 100u);
   EXPECT_EQ(high, 0u);
-  EXPECT_EQ(GetFileSize(file.get(), nullptr), 100u);
-
   struct Case {
     LONG distance;
     DWORD method;
-    DWORD expected_position;
+    bool cut;  // SetEndOfFile at the new position
+    DWORD position, size;
   } const kCases[] = {
-      {10, FILE_BEGIN, 10}, {5, FILE_CURRENT, 15},  {-20, FILE_END, 80},
-      {0, FILE_END, 100},   {150, FILE_BEGIN, 150},  // past the end is allowed;
-                                                     // nothing grows yet
+      // 0
+      {10, FILE_BEGIN, false, 10, 100},
+      {5, FILE_CURRENT, false, 15, 100},
+      {-20, FILE_END, false, 80, 100},
+      {0, FILE_END, false, 100, 100},
+      {150, FILE_BEGIN, false, 150, 100},  // past the end is allowed; nothing grows yet
+      // 5
+      // before the start: ERROR_NEGATIVE_SEEK
+      {-1, FILE_BEGIN, false, INVALID_SET_FILE_POINTER, 100},
+      {6, FILE_BEGIN, true, 6, 6},
+      {0, FILE_BEGIN, true, 0, 0},
   };
-  for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); ++i) {
+  for (size_t i = 0; i < std::size(kCases); ++i) {
     const Case& c = kCases[i];
-    SetLastError(kSentinel);
-    EXPECT_EQ(SetFilePointer(file.get(), c.distance, nullptr, c.method), c.expected_position)
-        << "row " << i;
+    const auto [position, error] =
+        Call([&] { return SetFilePointer(file.get(), c.distance, nullptr, c.method); });
+    EXPECT_EQ(position, c.position) << "row " << i;
+    EXPECT_TRUE(position != INVALID_SET_FILE_POINTER || error == ERROR_NEGATIVE_SEEK) << error;
+    EXPECT_TRUE(!c.cut || SetEndOfFile(file.get())) << "row " << i;
+    EXPECT_EQ(GetFileSize(file.get(), nullptr), c.size) << "row " << i;
   }
-  EXPECT_EQ(GetFileSize(file.get(), nullptr), 100u);
-
-  SetLastError(kSentinel);
-  EXPECT_EQ(SetFilePointer(file.get(), -1, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NEGATIVE_SEEK));
-
-  ASSERT_EQ(SetFilePointer(file.get(), 6, nullptr, FILE_BEGIN), 6u);
-  EXPECT_TRUE(SetEndOfFile(file.get()));
-  EXPECT_EQ(GetFileSize(file.get(), nullptr), 6u);
-  ASSERT_EQ(SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN), 0u);
-  EXPECT_TRUE(SetEndOfFile(file.get()));
-  EXPECT_EQ(GetFileSize(file.get(), nullptr), 0u);
-  file.Reset();
+  file.reset();
   Bytes bytes;
-  ASSERT_TRUE(test_support::ReadFileBytes(path, &bytes));
+  ASSERT_TRUE(ReadFileBytes(path, &bytes));
   EXPECT_TRUE(bytes.empty());
 }
 
-TEST(Files_Size, EndOfFileNeedsWriteAccess) {
-  TempDir dir;
-  const WString path = dir / TEXT("ro.ini");
-  ASSERT_TRUE(test_support::WriteFileBytes(path, Bytes(8, 0x41)));
-  Owned file(Open(path, kRead, kShareRead, OPEN_EXISTING));
-  ASSERT_TRUE(file.valid());
-  ASSERT_EQ(SetFilePointer(file.get(), 2, nullptr, FILE_BEGIN), 2u);
-  SetLastError(kSentinel);
-  EXPECT_FALSE(SetEndOfFile(file.get()));
-  // Known difference: Wine 8 reports the EINVAL of its ftruncate().
-  const DWORD expected = OnWine() ? ERROR_INVALID_PARAMETER : ERROR_ACCESS_DENIED;
-  EXPECT_EQ(GetLastError(), expected);
-  EXPECT_EQ(GetFileSize(file.get(), nullptr), 8u);
-}
-
-TEST(Files_Mapping, EmptyFileCannotBeMappedWhole) {
-  TempDir dir;
-  const WString path = dir / TEXT("empty.ini");
-  ASSERT_TRUE(test_support::WriteFileBytes(path, {}));
-  const DWORD kProtections[] = {PAGE_READONLY, PAGE_READWRITE};
-  for (DWORD protect : kProtections) {
-    Owned file(Open(path, protect == PAGE_READONLY ? kRead : kReadWrite, 0, OPEN_EXISTING));
-    ASSERT_TRUE(file.valid());
-    SetLastError(kSentinel);
-    Owned mapping(CreateFileMappingW(file.get(), nullptr, protect, 0, 0, nullptr));
-    EXPECT_EQ(mapping.get(), nullptr) << "protect " << protect;
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_INVALID)) << "protect " << protect;
-  }
-}
-
-TEST(Files_Mapping, WritableMappingExtendsTheFileAtOnce) {
+// The INI writer maps its file with room to grow and cuts it back at close,
+// after the view and the mapping are gone.
+TEST(Files_Mapping, WritableMappingExtendsTheFileAndIsCutBack) {
   TempDir dir;
   const WString path = dir / TEXT("grow.ini");
-  ASSERT_TRUE(test_support::WriteFileBytes(path, {0xFF, 0xFE, 0x41, 0x00}));
-  Owned file(Open(path, kReadWrite, 0, OPEN_EXISTING));
-  ASSERT_TRUE(file.valid());
-  SetLastError(kSentinel);
-  Owned mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READWRITE, 0, 65536, nullptr));
-  ASSERT_NE(mapping.get(), nullptr) << GetLastError();
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+  Owned file = Prepare(path, {0xFF, 0xFE, 0x41, 0x00}, kReadWrite);
+  ASSERT_NE(file, nullptr);
+  auto [mapping, error] = Call([&] { return MapFile(file, PAGE_READWRITE, 65536); });
+  ASSERT_NE(mapping, nullptr) << error;
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_SUCCESS));
   EXPECT_EQ(GetFileSize(file.get(), nullptr), 65536u);
-
   auto* view = static_cast<uint8_t*>(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
   ASSERT_NE(view, nullptr) << GetLastError();
-  EXPECT_EQ(view[0], 0xFF);
-  EXPECT_EQ(view[2], 0x41);
-  EXPECT_EQ(view[4], 0);  // the new part reads as zeros
+  EXPECT_EQ(Bytes(view, view + 6), (Bytes{0xFF, 0xFE, 0x41, 0x00, 0, 0}));  // the new part is 0
   EXPECT_EQ(view[65535], 0);
   view[4] = 0x42;
-  EXPECT_TRUE(UnmapViewOfFile(view));
-  mapping.Reset();
-
-  // Cutting the file back to its text, as the INI writer does at close.
   ASSERT_EQ(SetFilePointer(file.get(), 6, nullptr, FILE_BEGIN), 6u);
-  ASSERT_TRUE(SetEndOfFile(file.get()));
-  file.Reset();
-  Bytes bytes;
-  ASSERT_TRUE(test_support::ReadFileBytes(path, &bytes));
-  const Bytes expected = {0xFF, 0xFE, 0x41, 0x00, 0x42, 0x00};
-  EXPECT_EQ(test_support::FirstDifference(bytes, expected), "");
-}
-
-TEST(Files_Mapping, ReadOnlyMappingCannotExtendTheFile) {
-  TempDir dir;
-  const WString path = dir / TEXT("small.ini");
-  ASSERT_TRUE(test_support::WriteFileBytes(path, {0xFF, 0xFE}));
-  Owned file(Open(path, kRead, kShareRead, OPEN_EXISTING));
-  ASSERT_TRUE(file.valid());
-  SetLastError(kSentinel);
-  Owned mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 4096, nullptr));
-  EXPECT_EQ(mapping.get(), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
-  EXPECT_EQ(GetFileSize(file.get(), nullptr), 2u);
-}
-
-TEST(Files_Mapping, EndOfFileRefusedWhileMapped) {
-  TempDir dir;
-  const WString path = dir / TEXT("mapped.ini");
-  ASSERT_TRUE(test_support::WriteFileBytes(path, Bytes(64, 0x20)));
-  Owned file(Open(path, kReadWrite, 0, OPEN_EXISTING));
-  ASSERT_TRUE(file.valid());
-  Owned mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READWRITE, 0, 0, nullptr));
-  ASSERT_NE(mapping.get(), nullptr);
-  void* view = MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0);
-  ASSERT_NE(view, nullptr);
-  ASSERT_EQ(SetFilePointer(file.get(), 8, nullptr, FILE_BEGIN), 8u);
-
-  // With the mapping and the view, with only the view, with only the
-  // mapping. Known difference: Wine 8 cuts a mapped file (the view then
-  // ends in pages past the end of the file).
-  if (OnWine()) {
-    UnmapViewOfFile(view);
-    GTEST_SKIP() << "Wine 8 lets SetEndOfFile cut a mapped file";
-  }
-  SetLastError(kSentinel);
-  EXPECT_FALSE(SetEndOfFile(file.get()));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_USER_MAPPED_FILE));
-  mapping.Reset();
-  SetLastError(kSentinel);
-  EXPECT_FALSE(SetEndOfFile(file.get()));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_USER_MAPPED_FILE));
+  // Known difference: Wine 8 cuts a mapped file (the view then ends in pages
+  // past the end of the file), so there the refusals are not tried.
+  auto expect_refused = [&](const char* holders) {
+    if (kOnWine) return;
+    const auto [cut, cut_error] = Call([&] { return SetEndOfFile(file.get()); });
+    EXPECT_FALSE(cut) << holders;
+    EXPECT_EQ(cut_error, static_cast<DWORD>(ERROR_USER_MAPPED_FILE)) << holders;
+  };
+  expect_refused("mapping and view");
+  mapping.reset();
+  expect_refused("view");
   EXPECT_TRUE(UnmapViewOfFile(view));
-  EXPECT_TRUE(SetEndOfFile(file.get()));
-  EXPECT_EQ(GetFileSize(file.get(), nullptr), 8u);
-
-  mapping.Reset(CreateFileMappingW(file.get(), nullptr, PAGE_READWRITE, 0, 0, nullptr));
-  ASSERT_NE(mapping.get(), nullptr);
-  SetLastError(kSentinel);
-  EXPECT_FALSE(SetEndOfFile(file.get()));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_USER_MAPPED_FILE));
-}
-
-TEST(Files_Mapping, ViewsSeeTheFileAndWriteThrough) {
-  TempDir dir;
-  const WString path = dir / TEXT("view.ini");
-  const Bytes original = test_support::Utf16Bytes(TEXT("[option]\r\nKey=1\r\n"));
-  ASSERT_TRUE(test_support::WriteFileBytes(path, original));
-  {
-    Owned file(Open(path, kRead, kShareRead, OPEN_EXISTING));
-    ASSERT_TRUE(file.valid());
-    Owned mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    ASSERT_NE(mapping.get(), nullptr);
-    SetLastError(kSentinel);
-    EXPECT_EQ(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
-    ASSERT_NE(view, nullptr);
-    UnmapOnExit unmap(const_cast<void*>(view));
-    EXPECT_EQ(std::memcmp(view, original.data(), original.size()), 0);
-  }
-  {
-    Owned file(Open(path, kReadWrite, 0, OPEN_EXISTING));
-    ASSERT_TRUE(file.valid());
-    Owned mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READWRITE, 0, 0, nullptr));
-    ASSERT_NE(mapping.get(), nullptr);
-    auto* view = static_cast<uint8_t*>(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
-    ASSERT_NE(view, nullptr);
-    view[original.size() - 6] = '2';
-    EXPECT_TRUE(UnmapViewOfFile(view));
-  }
+  ASSERT_TRUE(SetEndOfFile(file.get()));
+  EXPECT_EQ(GetFileSize(file.get(), nullptr), 6u);
+  mapping = MapFile(file, PAGE_READWRITE, 0);
+  ASSERT_NE(mapping, nullptr);
+  expect_refused("mapping");
+  mapping.reset();
+  file.reset();
   Bytes bytes;
-  ASSERT_TRUE(test_support::ReadFileBytes(path, &bytes));
-  EXPECT_EQ(
-      test_support::FirstDifference(bytes, test_support::Utf16Bytes(TEXT("[option]\r\nKey=2\r\n"))),
-      "");
+  ASSERT_TRUE(ReadFileBytes(path, &bytes));
+  EXPECT_EQ(test_support::FirstDifference(bytes, {0xFF, 0xFE, 0x41, 0x00, 0x42, 0x00}), "");
 }
 
 // The INI engine names each file's mapping after its path, so that two
 // readers of one file share one mapping object.
-TEST(Files_Mapping, NamedFileMappingIsSharedByItsOpeners) {
+TEST(Files_Mapping, NamedMappingIsSharedByItsOpeners) {
   TempDir dir;
   const WString path = dir / TEXT("named.ini");
-  ASSERT_TRUE(test_support::WriteFileBytes(path, test_support::Utf16Bytes(TEXT("[a]"))));
-  const WString name = UniqueName("reco-test-file-mapping");
-  Owned file1(Open(path, kRead, kShareRead, OPEN_EXISTING));
-  Owned file2(Open(path, kRead, kShareRead, OPEN_EXISTING));
-  ASSERT_TRUE(file1.valid() && file2.valid());
-  SetLastError(kSentinel);
-  Owned mapping1(CreateFileMappingW(file1.get(), nullptr, PAGE_READONLY, 0, 0, name.c_str()));
-  ASSERT_NE(mapping1.get(), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
-  SetLastError(kSentinel);
-  Owned mapping2(CreateFileMappingW(file2.get(), nullptr, PAGE_READONLY, 0, 0, name.c_str()));
-  ASSERT_NE(mapping2.get(), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  const Owned file1 = Prepare(path, test_support::Utf16Bytes(TEXT("[a]")), kRead, kShareRead);
+  const Owned file2 = Open(path, kRead, kShareRead);
+  ASSERT_TRUE(file1 && file2);
+  // Named objects are shared by every process of the user (or Wine prefix),
+  // so the name is as unique as the directory's.
+  const WString unique = dir.Path().substr(dir.Path().rfind(TEXT('\\')) + 1);
+  const WCHAR* name = unique.c_str();
+  const auto [mapping1, error1] = Call([&] { return MapFile(file1, PAGE_READONLY, 0, name); });
+  const auto [mapping2, error2] = Call([&] { return MapFile(file2, PAGE_READONLY, 0, name); });
+  ASSERT_TRUE(mapping1 && mapping2);
+  EXPECT_EQ(error1, static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(error2, static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   const void* view = MapViewOfFile(mapping2.get(), FILE_MAP_READ, 0, 0, 0);
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(static_cast<const uint8_t*>(view)[2], '[');
   EXPECT_TRUE(UnmapViewOfFile(view));
 }
 
-TEST(Files_Handles, WrongOrMissingHandlesAreRejected) {
+// Every failure the system meets: wrong or missing handles, and files that
+// cannot be mapped as asked.
+TEST(Files_Errors, FailingCallsReportTheWin32Error) {
   TempDir dir;
-  const WString path = dir / TEXT("h.ini");
-  ASSERT_TRUE(test_support::WriteFileBytes(path, Bytes(16, 0x30)));
-  Owned file(Open(path, kReadWrite, 0, OPEN_EXISTING));
-  ASSERT_TRUE(file.valid());
-  Owned mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READWRITE, 0, 0, nullptr));
-  ASSERT_NE(mapping.get(), nullptr);
-
+  const Owned file = Prepare(dir / TEXT("h.ini"), Bytes(16, 0x30), kReadWrite);
+  const Owned reader = Prepare(dir / TEXT("ro.ini"), Bytes(16, 0x30), kRead);
+  ASSERT_TRUE(file && reader);
+  ASSERT_EQ(SetFilePointer(reader.get(), 2, nullptr, FILE_BEGIN), 2u);
+  const Owned empty = Prepare(dir / TEXT("empty.ini"), {}, kReadWrite);
+  const Owned mapping = MapFile(file, PAGE_READWRITE, 0);
+  const Owned read_only = MapFile(file, PAGE_READONLY, 0);
+  ASSERT_TRUE(empty && mapping && read_only);
+  HANDLE const f = file.get(), m = mapping.get(), r = reader.get(), e = empty.get();
+  HANDLE const bad = INVALID_HANDLE_VALUE, ro = read_only.get();
+  const uint8_t not_a_view[16] = {};
+  auto map = [](HANDLE h, DWORD protect, DWORD size, const WCHAR* name = nullptr) {
+    return CreateFileMappingW(h, nullptr, protect, 0, size, name) == nullptr;
+  };
+  // Known differences of Wine 8: it serves file calls on a mapping handle
+  // from the mapping's own descriptor (kWineServes), and reports the EINVAL
+  // of its ftruncate() for a file without write access.
+  constexpr DWORD kSame = 0, kWineServes = kSentinel;
+  constexpr DWORD kBadHandle = ERROR_INVALID_HANDLE, kBadParameter = ERROR_INVALID_PARAMETER;
   struct Case {
     const char* call;
-    bool failed;
-    DWORD error;
-  };
-  auto run = [](const char* call, auto&& fn, auto failure) {
-    SetLastError(kSentinel);
-    const bool failed = fn() == failure;
-    return Case{call, failed, GetLastError()};
-  };
-  // Known difference: Wine 8 serves file calls on a mapping handle from the
-  // mapping's own descriptor; Windows refuses the wrong kind of object.
-  const bool wine = OnWine();
-  struct Row {
-    Case result;
-    DWORD expected_error;
-    bool differs_on_wine;
-  };
-  const Row kRows[] = {
+    std::function<bool()> fails;
+    DWORD error, on_wine = kSame;
+  } const kCases[] = {
       // 0
-      {run(
-           "GetFileSize(mapping)", [&] { return GetFileSize(mapping.get(), nullptr); },
-           INVALID_FILE_SIZE),
-       ERROR_INVALID_HANDLE, true},
-      {run(
-           "GetFileSize(INVALID_HANDLE_VALUE)",
-           [&] { return GetFileSize(INVALID_HANDLE_VALUE, nullptr); }, INVALID_FILE_SIZE),
-       ERROR_INVALID_HANDLE, false},
-      {run(
-           "SetFilePointer(mapping)",
-           [&] { return SetFilePointer(mapping.get(), 0, nullptr, FILE_BEGIN); },
-           INVALID_SET_FILE_POINTER),
-       ERROR_INVALID_HANDLE, true},
-      {run(
-           "SetEndOfFile(null)", [&] { return SetEndOfFile(nullptr); }, FALSE),
-       ERROR_INVALID_HANDLE, false},
-      {run(
-           "SetEndOfFile(mapping)", [&] { return SetEndOfFile(mapping.get()); }, FALSE),
-       ERROR_INVALID_HANDLE, true},
+      {"GetFileSize(mapping)", [=] { return GetFileSize(m, nullptr) == INVALID_FILE_SIZE; },
+       kBadHandle, kWineServes},
+      {"GetFileSize(INVALID_HANDLE_VALUE)",
+       [=] { return GetFileSize(bad, nullptr) == INVALID_FILE_SIZE; }, kBadHandle},
+      {"SetFilePointer(mapping)",
+       [=] { return SetFilePointer(m, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER; },
+       kBadHandle, kWineServes},
+      {"SetEndOfFile(null)", [=] { return !SetEndOfFile(nullptr); }, kBadHandle},
+      {"SetEndOfFile(mapping)", [=] { return !SetEndOfFile(m); }, kBadHandle, kWineServes},
       // 5
-      {run(
-           "MapViewOfFile(file)", [&] { return MapViewOfFile(file.get(), FILE_MAP_READ, 0, 0, 0); },
-           static_cast<LPVOID>(nullptr)),
-       ERROR_INVALID_HANDLE, false},
-      {run(
-           "MapViewOfFile(null)", [&] { return MapViewOfFile(nullptr, FILE_MAP_READ, 0, 0, 0); },
-           static_cast<LPVOID>(nullptr)),
-       ERROR_INVALID_HANDLE, false},
-      {run(
-           "CloseHandle(null)", [&] { return CloseHandle(nullptr); }, FALSE),
-       ERROR_INVALID_HANDLE, false},
-      // A null file handle means the paging file, as INVALID_HANDLE_VALUE
-      // does, and such a section needs a size.
-      {run(
-           "CreateFileMappingW(null, size 0)",
-           [&] { return CreateFileMappingW(nullptr, nullptr, PAGE_READONLY, 0, 0, nullptr); },
-           static_cast<HANDLE>(nullptr)),
-       ERROR_INVALID_PARAMETER, false},
+      {"SetEndOfFile(read-only file)", [=] { return !SetEndOfFile(r); }, ERROR_ACCESS_DENIED,
+       kBadParameter},
+      {"MapViewOfFile(file)", [=] { return !MapViewOfFile(f, FILE_MAP_READ, 0, 0, 0); },
+       kBadHandle},
+      {"MapViewOfFile(null)", [=] { return !MapViewOfFile(nullptr, FILE_MAP_READ, 0, 0, 0); },
+       kBadHandle},
+      {"MapViewOfFile(read-only mapping, FILE_MAP_WRITE)",
+       [=] { return !MapViewOfFile(ro, FILE_MAP_WRITE, 0, 0, 0); }, ERROR_ACCESS_DENIED},
+      {"CloseHandle(null)", [=] { return !CloseHandle(nullptr); }, kBadHandle},
+      // 10
+      {"UnmapViewOfFile(not a view)", [&] { return !UnmapViewOfFile(not_a_view); },
+       ERROR_INVALID_ADDRESS},
+      // the paging file (a null handle means it too) needs a size
+      {"CreateFileMappingW(null, 0)", [=] { return map(nullptr, PAGE_READONLY, 0); },
+       kBadParameter},
+      {"CreateFileMappingW(paging file, 0)",
+       [=] { return map(bad, PAGE_READWRITE, 0, TEXT("RECO_TEST_ZERO")); }, kBadParameter},
+      // an empty file cannot be mapped whole; a read-only mapping cannot extend the file
+      {"CreateFileMappingW(empty, PAGE_READONLY)", [=] { return map(e, PAGE_READONLY, 0); },
+       ERROR_FILE_INVALID},
+      {"CreateFileMappingW(empty, PAGE_READWRITE)", [=] { return map(e, PAGE_READWRITE, 0); },
+       ERROR_FILE_INVALID},
+      // 15
+      {"CreateFileMappingW(read-only, 4096)", [=] { return map(r, PAGE_READONLY, 4096); },
+       ERROR_NOT_ENOUGH_MEMORY},
   };
-  for (size_t i = 0; i < sizeof(kRows) / sizeof(kRows[0]); ++i) {
-    const Row& r = kRows[i];
-    if (wine && r.differs_on_wine) continue;
-    EXPECT_TRUE(r.result.failed) << "row " << i << ": " << r.result.call;
-    EXPECT_EQ(r.result.error, r.expected_error) << "row " << i << ": " << r.result.call;
+  for (size_t i = 0; i < std::size(kCases); ++i) {
+    const Case& c = kCases[i];
+    if (kOnWine && c.on_wine == kWineServes) continue;
+    const auto [failed, error] = Call(c.fails);
+    EXPECT_TRUE(failed) << "row " << i << ": " << c.call;
+    EXPECT_EQ(error, kOnWine && c.on_wine != kSame ? c.on_wine : c.error)
+        << "row " << i << ": " << c.call;
   }
-  const uint8_t not_a_view[16] = {};
-  SetLastError(kSentinel);
-  EXPECT_FALSE(UnmapViewOfFile(not_a_view));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_ADDRESS));
+  EXPECT_EQ(GetFileSize(r, nullptr), 16u);  // neither the cut nor the mapping changed it
+  EXPECT_EQ(GetFileSize(e, nullptr), 0u);
 }
 
-TEST(Files_Attributes, DirectoriesFilesAndMissingPaths) {
+// Opening files, making directories and reading attributes by path.
+// `expected` is the last error, except for found attributes, where it is
+// their directory bit, and for made directories, where it is 0.
+TEST(Files_Paths, DispositionsDirectoriesAndMissingParents) {
   TempDir dir;
-  ASSERT_TRUE(test_support::WriteFileBytes(dir / TEXT("file.ini"), {0}));
-  ASSERT_TRUE(CreateDirectoryW((dir / TEXT("sub")).c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(dir / TEXT("existing.ini"), {1, 2, 3, 4}));
+  enum Op { kOpen, kMakeDirectory, kAttributes };
   struct Case {
+    Op op;
     const WCHAR* name;
-    bool exists;
-    bool directory;
-    DWORD expected_error;  // when missing
+    DWORD access, disposition;
+    bool ok;
+    DWORD expected;
   } const kCases[] = {
-      {TEXT("sub"), true, true, 0},
-      {TEXT("sub\\"), true, true, 0},
-      {TEXT("file.ini"), true, false, 0},
-      {TEXT("missing"), false, false, ERROR_FILE_NOT_FOUND},
-      {TEXT("nodir\\missing"), false, false, ERROR_PATH_NOT_FOUND},
+      // 0
+      {kOpen, TEXT("missing.ini"), kRead, OPEN_EXISTING, false, ERROR_FILE_NOT_FOUND},
+      {kOpen, TEXT("nodir\\missing.ini"), kRead, OPEN_EXISTING, false, ERROR_PATH_NOT_FOUND},
+      {kOpen, TEXT("nodir\\new.ini"), kReadWrite, CREATE_ALWAYS, false, ERROR_PATH_NOT_FOUND},
+      {kOpen, TEXT("existing.ini"), kRead, OPEN_EXISTING, true, ERROR_SUCCESS},
+      {kOpen, TEXT("existing.ini"), kReadWrite, CREATE_NEW, false, ERROR_FILE_EXISTS},
+      // 5
+      {kOpen, TEXT("existing.ini"), kReadWrite, OPEN_ALWAYS, true, ERROR_ALREADY_EXISTS},
+      {kOpen, TEXT("existing.ini"), kReadWrite, CREATE_ALWAYS, true, ERROR_ALREADY_EXISTS},
+      {kOpen, TEXT("fresh1.ini"), kReadWrite, CREATE_ALWAYS, true, ERROR_SUCCESS},
+      {kOpen, TEXT("fresh2.ini"), kReadWrite, OPEN_ALWAYS, true, ERROR_SUCCESS},
+      {kOpen, TEXT("fresh3.ini"), kReadWrite, CREATE_NEW, true, ERROR_SUCCESS},
+      // 10
+      {kMakeDirectory, TEXT("Config"), 0, 0, true, 0},
+      {kMakeDirectory, TEXT("Config"), 0, 0, false, ERROR_ALREADY_EXISTS},
+      {kMakeDirectory, TEXT("Config\\Deeper"), 0, 0, true, 0},
+      {kMakeDirectory, TEXT("existing.ini"), 0, 0, false, ERROR_ALREADY_EXISTS},
+      {kMakeDirectory, TEXT("nodir\\child"), 0, 0, false, ERROR_PATH_NOT_FOUND},
+      // 15
+      {kOpen, TEXT("Config"), kRead, OPEN_EXISTING, false, ERROR_ACCESS_DENIED},
+      {kAttributes, TEXT("Config\\Deeper"), 0, 0, true, FILE_ATTRIBUTE_DIRECTORY},
+      {kAttributes, TEXT("Config\\"), 0, 0, true, FILE_ATTRIBUTE_DIRECTORY},
+      {kAttributes, TEXT("existing.ini"), 0, 0, true, 0},
+      {kAttributes, TEXT("missing"), 0, 0, false, ERROR_FILE_NOT_FOUND},
+      // 20
+      {kAttributes, TEXT("nodir\\missing"), 0, 0, false, ERROR_PATH_NOT_FOUND},
   };
-  for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); ++i) {
+  for (size_t i = 0; i < std::size(kCases); ++i) {
     const Case& c = kCases[i];
-    SetLastError(kSentinel);
-    const DWORD attributes = GetFileAttributesW((dir / c.name).c_str());
-    const DWORD error = GetLastError();
-    if (!c.exists) {
-      EXPECT_EQ(attributes, INVALID_FILE_ATTRIBUTES) << "row " << i;
-      EXPECT_EQ(error, c.expected_error) << "row " << i;
-      continue;
-    }
-    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << "row " << i << ": error " << error;
-    EXPECT_EQ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, c.directory)
-        << "row " << i << ": attributes 0x" << std::hex << attributes;
+    const WString path = dir / c.name;
+    Owned file;
+    const auto [result, error] = Call([&]() -> DWORD {
+      if (c.op == kMakeDirectory) return CreateDirectoryW(path.c_str(), nullptr);
+      if (c.op == kAttributes) return GetFileAttributesW(path.c_str());
+      file = Open(path, c.access, kShareRead, c.disposition);
+      return file != nullptr;
+    });
+    const bool ok = c.op == kAttributes ? result != INVALID_FILE_ATTRIBUTES : result != 0;
+    EXPECT_EQ(ok, c.ok) << "row " << i << ": " << ToUtf8(c.name) << " error " << error;
+    const DWORD found = c.op == kAttributes ? result & FILE_ATTRIBUTE_DIRECTORY : 0;
+    const DWORD actual = !ok || c.op == kOpen ? error : found;
+    EXPECT_EQ(actual, c.expected) << "row " << i << ": " << ToUtf8(c.name) << " 0x" << std::hex
+                                  << result;
   }
-}
-
-TEST(Files_Directories, CreateReportsExistingAndMissingParents) {
-  TempDir dir;
-  ASSERT_TRUE(test_support::WriteFileBytes(dir / TEXT("file.ini"), {0}));
-  struct Case {
-    const WCHAR* name;
-    bool created;
-    DWORD expected_error;  // when not created
-  } const kCases[] = {
-      {TEXT("Config"), true, 0},
-      {TEXT("Config"), false, ERROR_ALREADY_EXISTS},
-      {TEXT("Config\\Deeper"), true, 0},
-      {TEXT("file.ini"), false, ERROR_ALREADY_EXISTS},
-      {TEXT("nodir\\child"), false, ERROR_PATH_NOT_FOUND},
-  };
-  for (size_t i = 0; i < sizeof(kCases) / sizeof(kCases[0]); ++i) {
-    const Case& c = kCases[i];
-    SetLastError(kSentinel);
-    const BOOL created = CreateDirectoryW((dir / c.name).c_str(), nullptr);
-    const DWORD error = GetLastError();
-    EXPECT_EQ(created != FALSE, c.created) << "row " << i << ": " << ToUtf8(c.name);
-    if (!c.created) {
-      EXPECT_EQ(error, c.expected_error) << "row " << i;
-    }
-  }
-  EXPECT_TRUE(test_support::IsDirectory(dir / TEXT("Config\\Deeper")));
+  Bytes bytes;  // CREATE_ALWAYS emptied the existing file
+  ASSERT_TRUE(ReadFileBytes(dir / TEXT("existing.ini"), &bytes));
+  EXPECT_TRUE(bytes.empty());
 }
 
 }  // namespace
