@@ -87,12 +87,7 @@ int RunBuild(const BuildArgs& args) {
 
 // ---- show: the block as JSON, printed as such or as indented text ----
 
-// A text field up to its first zero, never beyond the field.
-std::string Text(const WCHAR* field, size_t units) {
-  size_t length = 0;
-  while (length < units && field[length] != 0) ++length;
-  return Narrow(WString(field, length).c_str());
-}
+std::string Text(const WCHAR* field, size_t units) { return NarrowField(field, units); }
 template <size_t N>
 std::string Text(const WCHAR (&field)[N]) {
   return Text(field, N);

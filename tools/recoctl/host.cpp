@@ -30,6 +30,12 @@ WString Wide(const std::string& utf8) { return Utf8ToUtf16(utf8); }
 
 std::string Narrow(const WCHAR* text) { return Utf16ToUtf8(text); }
 
+std::string NarrowField(const WCHAR* field, size_t units) {
+  size_t length = 0;
+  while (length < units && field[length] != 0) ++length;
+  return Utf16ToUtf8(field, length);
+}
+
 WString SystemPathFromHost(const std::string& host_path) {
   WString path = Utf8ToUtf16(host_path);
   for (WCHAR& c : path) {

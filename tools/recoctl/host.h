@@ -16,6 +16,9 @@ WString SystemPathFromHost(const std::string& host_path);
 // UTF-8 text to and from the system's UTF-16.
 WString Wide(const std::string& utf8);
 std::string Narrow(const WCHAR* text);
+// A fixed text field of a shared record, up to its first zero but never
+// beyond its `units`: a field without a terminator is still read safely.
+std::string NarrowField(const WCHAR* field, size_t units);
 
 // Writes UTF-8 bytes to standard output or error as they are (no newline
 // translation on Windows).

@@ -60,11 +60,7 @@ std::unique_ptr<PreferenceBlock> CopyLivePreferences() {
   return block;
 }
 
-std::string Text(const WCHAR* field, size_t units) {
-  size_t length = 0;
-  while (length < units && field[length] != 0) ++length;
-  return Narrow(WString(field, length).c_str());
-}
+std::string Text(const WCHAR* field, size_t units) { return NarrowField(field, units); }
 
 std::string Format(const char* format, unsigned long long value) {
   char buffer[32];
