@@ -1,13 +1,11 @@
 // The two section holders: who created a section, who zeroes the server
-// block, reopening, and two processes sharing both sections.
+// block, reopening. Two processes sharing the sections are the end-to-end
+// tests' concern.
 #include "shared/sections.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <string>
 
 #include "tests/shared/test_env.h"
 #include "tests/test_support.h"
@@ -62,53 +60,6 @@ TEST(Sections_Server, OnlyTheCreatorZeroesAndReopenReleasesFirst) {
   ASSERT_TRUE(opener.Open(name.c_str()));
   EXPECT_EQ(0u, opener.Block()->SettingsWindow);
   opener.Release();
-}
-
-const char kChildVariable[] = "RECO_TEST_CHILD_SECTIONS";
-
-TEST(Sections_TwoProcesses, ChildSeesTheParentsBlocks) {
-  const test_support::WString preference = test_env::UniqueName("reco-pref");
-  const test_support::WString server = test_env::UniqueName("reco-server");
-  PreferenceSection parent_preference;
-  ServerSection parent_server;
-  ASSERT_TRUE(parent_preference.Open(preference.c_str()));
-  ASSERT_TRUE(parent_server.Open(server.c_str()));
-  parent_preference.Block()->NumRange = 0x12345678;
-  parent_server.Block()->SettingsWindow = 0xABCD;
-
-  const std::string names = test_support::ToUtf8(preference + TEXT("|") + server);
-  test_env::ScopedEnv child(kChildVariable, names.c_str());
-  WCHAR self[MAX_PATH] = {0};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  const std::string command =
-      "\"" + test_env::HostPath(self) + "\" --gtest_filter=Sections_Child.* --gtest_brief=1";
-  EXPECT_EQ(0, std::system(command.c_str())) << command;
-  // The child's answer, written into the shared blocks.
-  EXPECT_EQ(77u, parent_preference.Block()->ExtendSize);
-  EXPECT_EQ(0xABCDu, parent_server.Block()->SettingsWindow);
-  EXPECT_EQ(0x4321u, parent_server.Block()->ServerWindow);
-  parent_server.Release();
-  parent_preference.Release();
-}
-
-// Runs only in the child process started by the test above.
-TEST(Sections_Child, OpensTheParentsSections) {
-  const char* names = std::getenv(kChildVariable);
-  if (names == nullptr || std::strchr(names, '|') == nullptr) {
-    GTEST_SKIP() << "started by Sections_TwoProcesses only";
-  }
-  const std::string text = names;
-  PreferenceSection preference;
-  ServerSection server;
-  ASSERT_TRUE(preference.Open(test_support::FromUtf8(text.substr(0, text.find('|'))).c_str()));
-  ASSERT_TRUE(server.Open(test_support::FromUtf8(text.substr(text.find('|') + 1)).c_str()));
-  EXPECT_TRUE(preference.Existed());
-  EXPECT_EQ(0x12345678u, preference.Block()->NumRange);
-  EXPECT_EQ(0xABCDu, server.Block()->SettingsWindow);
-  preference.Block()->ExtendSize = 77;
-  server.Block()->ServerWindow = 0x4321;
-  server.Release();
-  preference.Release();
 }
 
 }  // namespace
