@@ -10,8 +10,8 @@ set -euo pipefail
 packages=(
   # Native builds and tests.
   cmake ninja-build g++ libgtest-dev libcli11-dev nlohmann-json3-dev
-  # libFuzzer and the sanitizers.
-  clang libclang-rt-14-dev
+  # libFuzzer and the sanitizers; the lint.
+  clang libclang-rt-14-dev clang-tidy
   # Benchmarks.
   libbenchmark-dev
   # The Windows build (googletest's sources are built for it) and its run

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Builds and tests every preset: native, asan, windows (under Wine) and a
-# short run of each fuzz target. Exits non-zero when anything fails and
+# Builds and tests every preset: native, asan, windows (under Wine), a
+# short run of each fuzz target, and clang-tidy over the portable sources. Exits non-zero when anything fails and
 # ends with one line "N passed, N failed" that sums the test results of
 # all presets (a preset that does not configure or build counts as one
 # failure).
 #
 # Environment:
 #   RECO_BUILD_ROOT  where the build trees go (default: <repo>/build)
-#   RECO_PRESETS     which phases to run (default: "native asan windows fuzz";
-#                    "bench" builds the benchmarks, "tidy" runs clang-tidy)
+#   RECO_PRESETS     which phases to run (default: "native asan windows fuzz tidy";
+#                    "bench" builds the benchmarks)
 #   RECO_JOBS        parallel jobs for building and testing (default: 2)
 #   RECO_FUZZ_SECONDS  total time for all fuzz targets together (default: 60)
 #   RECO_SKIP_SETUP  set to 1 to skip scripts/setup.sh
@@ -17,7 +17,7 @@ set -uo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 build_root=${RECO_BUILD_ROOT:-$repo/build}
-presets=${RECO_PRESETS:-native asan windows fuzz}
+presets=${RECO_PRESETS:-native asan windows fuzz tidy}
 jobs=${RECO_JOBS:-2}
 fuzz_seconds=${RECO_FUZZ_SECONDS:-60}
 

@@ -15,7 +15,7 @@ using test_support::WString;
 // `dir` and returns the file's system path.
 inline WString WriteIni(const test_support::TempDir& dir, const std::string& utf8, bool bom = true,
                         const char* name = "test.ini") {
-  const WString path = dir / test_support::FromUtf8(name);
+  WString path = dir / test_support::FromUtf8(name);
   test_support::WriteFileBytes(path, test_support::Utf16Bytes(test_support::FromUtf8(utf8), bom));
   return path;
 }

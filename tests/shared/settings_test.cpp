@@ -204,26 +204,25 @@ TEST_F(SettingsTest, Settings_DamagedRecordTakesItsOwnDefaultsOnly) {
   for (int k = 0; k < 5; ++k) defaults.push_back(BytesOf(Block(), offsets[k], values[k]->size()));
 
   struct Case {
-    std::string (*damage)(std::string);  // nullptr: the key is missing
+    void (*damage)(std::string*);  // nullptr: the key is missing
     bool accepted;
   };
   const Case cases[] = {
-      {[](std::string t) { return t; }, true},  // 0
+      {[](std::string*) {}, true},  // 0
       // 1: lower case; the digits' codes already have the bit
-      {[](std::string t) {
-         for (char& c : t) c = static_cast<char>(c | 0x20);
-         return t;
+      {[](std::string* t) {
+         for (char& c : *t) c = static_cast<char>(c | 0x20);
        },
        true},
-      {[](std::string t) { return t + "00"; }, true},  // 2: cut to 2N + 2 digits when read
-      {[](std::string t) { return t.substr(0, t.size() - 2); }, false},  // 3: no checksum
-      {[](std::string t) { return t.substr(0, t.size() - 1); }, false},  // 4: 2N + 1 digits
-      {[](std::string t) { return t.substr(0, t.size() - 1) + (t.back() == '0' ? "1" : "0"); },
-       false},                                                                 // 5: wrong checksum
-      {[](std::string t) { return t.replace(t.size() - 3, 1, "G"); }, false},  // 6: last byte
-      {[](std::string t) { return t.insert(t.size() - 2, " "); }, false},      // 7: a blank inside
-      {[](std::string) { return std::string(); }, false},                      // 8: empty
-      {nullptr, false},                                                        // 9
+      {[](std::string* t) { *t += "00"; }, true},  // 2: cut to 2N + 2 digits when read
+      {[](std::string* t) { t->resize(t->size() - 2); }, false},  // 3: no checksum
+      {[](std::string* t) { t->pop_back(); }, false},             // 4: 2N + 1 digits
+      {[](std::string* t) { t->back() = t->back() == '0' ? '1' : '0'; },
+       false},                                                         // 5: wrong checksum
+      {[](std::string* t) { (*t)[t->size() - 3] = 'G'; }, false},      // 6: last byte
+      {[](std::string* t) { t->insert(t->size() - 2, " "); }, false},  // 7: a blank inside
+      {[](std::string* t) { t->clear(); }, false},                     // 8: empty
+      {nullptr, false},                                                // 9
   };
   for (int damaged = 0; damaged < 5; ++damaged) {
     for (size_t row = 0; row < std::size(cases); ++row) {
@@ -232,8 +231,9 @@ TEST_F(SettingsTest, Settings_DamagedRecordTakesItsOwnDefaultsOnly) {
       std::string lines = "[option]\r\n";
       for (int k = 0; k < 5; ++k) {
         if (k == damaged && c.damage == nullptr) continue;
-        const std::string record = RecordText(*values[k]);
-        lines += std::string(keys[k]) + "=" + (k == damaged ? c.damage(record) : record) + "\r\n";
+        std::string record = RecordText(*values[k]);
+        if (k == damaged) c.damage(&record);
+        lines += std::string(keys[k]) + "=" + record + "\r\n";
       }
       Load(lines);
       for (int k = 0; k < 5; ++k) {
