@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -87,18 +86,6 @@ int RunBuild(const BuildArgs& args) {
 
 // ---- show: the block as JSON, printed as such or as indented text ----
 
-std::string Text(const WCHAR* field, size_t units) { return NarrowField(field, units); }
-template <size_t N>
-std::string Text(const WCHAR (&field)[N]) {
-  return Text(field, N);
-}
-
-std::string Hex(DWORD value) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof(buffer), "0x%X", static_cast<unsigned>(value));
-  return buffer;
-}
-
 struct Bit {
   DWORD mask;
   const char* name;
@@ -182,7 +169,7 @@ Json Entry(const LanguageEntry& entry) {
   json["Word24"] = entry.Word24;
   json["Word44"] = entry.Word44;
   json["Word48"] = entry.Word48;
-  json["FontName"] = Text(entry.FontName);
+  json["FontName"] = NarrowField(entry.FontName);
   json["FontSize"] = entry.FontSize;
   json["Word120"] = entry.Word120;
   json["Word124"] = entry.Word124;
@@ -195,22 +182,22 @@ Json Entry(const LanguageEntry& entry) {
 DWORD Bounded(DWORD count, DWORD room) { return count < room ? count : room; }
 
 Json Keyboards(const PuncSymbRegion& punc, const SoftKeyboardTableRegion& table, Json* json) {
-  (*json)["PuncSymb"] = {{"Font", Text(punc.Font)},
+  (*json)["PuncSymb"] = {{"Font", NarrowField(punc.Font)},
                          {"Size", punc.Size},
-                         {"Char", Text(punc.Char)},
-                         {"MinChar", Text(punc.MinChar)}};
+                         {"Char", NarrowField(punc.Char)},
+                         {"MinChar", NarrowField(punc.MinChar)}};
   Json layouts = Json::array();
   for (DWORD i = 0; i < Bounded(table.Count, kMaxSoftKeyboards); ++i) {
     const SoftKeyboardLayout& layout = table.Layouts[i];
-    layouts.push_back({{"Name", Text(layout.Name)},
-                       {"Title", Text(layout.Title)},
-                       {"Text1", Text(layout.Text1)},
-                       {"Text2", Text(layout.Text2)},
-                       {"Text3", Text(layout.Text3)},
-                       {"Text4", Text(layout.Text4)}});
+    layouts.push_back({{"Name", NarrowField(layout.Name)},
+                       {"Title", NarrowField(layout.Title)},
+                       {"Text1", NarrowField(layout.Text1)},
+                       {"Text2", NarrowField(layout.Text2)},
+                       {"Text3", NarrowField(layout.Text3)},
+                       {"Text4", NarrowField(layout.Text4)}});
   }
   return {{"Count", table.Count},
-          {"Font", Text(table.Font)},
+          {"Font", NarrowField(table.Font)},
           {"Size", table.Size},
           {"Layouts", layouts}};
 }
@@ -222,10 +209,10 @@ Json Skins(const SkinTableRegion& table) {
     skins.push_back({{"SIZE", skin.SIZE},
                      {"Handles", {skin.Handles[0], skin.Handles[1], skin.Handles[2]}},
                      {"Font", skin.Font},
-                     {"DIR", Text(skin.DIR)},
-                     {"SKIN", Text(skin.SKIN)},
-                     {"TOOLBAR", Text(skin.TOOLBAR)},
-                     {"SPECIAL", Text(skin.SPECIAL)}});
+                     {"DIR", NarrowField(skin.DIR)},
+                     {"SKIN", NarrowField(skin.SKIN)},
+                     {"TOOLBAR", NarrowField(skin.TOOLBAR)},
+                     {"SPECIAL", NarrowField(skin.SPECIAL)}});
   }
   return {{"Count", table.Count}, {"Skins", skins}};
 }
@@ -234,10 +221,10 @@ Json MenuLanguages(const MenuLangTableRegion& table) {
   Json entries = Json::array();
   for (DWORD i = 0; i < Bounded(table.Count, kMaxMenuLangs); ++i) {
     const MenuLangEntry& entry = table.Entries[i];
-    entries.push_back({{"Language", Text(entry.Language)},
-                       {"NAME", Text(entry.NAME)},
-                       {"DIR", Text(entry.DIR)},
-                       {"Help", Text(entry.Help)}});
+    entries.push_back({{"Language", NarrowField(entry.Language)},
+                       {"NAME", NarrowField(entry.NAME)},
+                       {"DIR", NarrowField(entry.DIR)},
+                       {"Help", NarrowField(entry.Help)}});
   }
   return {{"Count", table.Count}, {"Entries", entries}};
 }
@@ -250,15 +237,16 @@ Json RecoLanguages(const RecoLangTableRegion& table) {
                        {"LangId", entry.LangId},
                        {"ImageNum", entry.ImageNum},
                        {"ImageDefault", entry.ImageDefault},
-                       {"EngineFile", Text(entry.EngineFile)},
-                       {"Id", Text(entry.Id)},
-                       {"Title", Text(entry.Title)},
-                       {"Folder", Text(entry.Folder)},
-                       {"Sample", Text(entry.Sample)},
-                       {"Dict", Text(entry.Dict)},
-                       {"ImageFile", Text(entry.ImageFile)}});
+                       {"EngineFile", NarrowField(entry.EngineFile)},
+                       {"Id", NarrowField(entry.Id)},
+                       {"Title", NarrowField(entry.Title)},
+                       {"Folder", NarrowField(entry.Folder)},
+                       {"Sample", NarrowField(entry.Sample)},
+                       {"Dict", NarrowField(entry.Dict)},
+                       {"ImageFile", NarrowField(entry.ImageFile)}});
   }
-  return {{"Count", table.Count}, {"InstallDir", Text(table.InstallDir)}, {"Entries", entries}};
+  return {
+      {"Count", table.Count}, {"InstallDir", NarrowField(table.InstallDir)}, {"Entries", entries}};
 }
 
 Json SearchEngines(const SearchTableRegion& table) {
@@ -268,11 +256,12 @@ Json SearchEngines(const SearchTableRegion& table) {
     Json items = Json::array();
     for (DWORD j = 0; j < Bounded(engine.Count, kSearchItemSlots); ++j) {
       const SearchItem& item = engine.Items[j];
-      items.push_back(
-          {{"Name", Text(item.Name)}, {"Title", Text(item.Title)}, {"URL", Text(item.URL)}});
+      items.push_back({{"Name", NarrowField(item.Name)},
+                       {"Title", NarrowField(item.Title)},
+                       {"URL", NarrowField(item.URL)}});
     }
-    engines.push_back({{"Name", Text(engine.Name)},
-                       {"Title", Text(engine.Title)},
+    engines.push_back({{"Name", NarrowField(engine.Name)},
+                       {"Title", NarrowField(engine.Title)},
                        {"TYPE", engine.TYPE},
                        {"Count", engine.Count},
                        {"Items", items}});
@@ -287,7 +276,7 @@ Json TextRegion(const PreferenceBlock& block, const TextTable& table) {
   for (DWORD i = 0; i < table.RowCount; ++i) {
     const TextRow& row = table.Rows[i];
     const WCHAR* slot = reinterpret_cast<const WCHAR*>(region + row.Slot);
-    texts[Narrow(row.Section) + "/" + Narrow(row.Key)] = Text(slot, row.Capacity);
+    texts[Narrow(row.Section) + "/" + Narrow(row.Key)] = NarrowField(slot, row.Capacity);
   }
   return texts;
 }
@@ -299,7 +288,7 @@ Json Decode(const PreferenceBlock& block) {
   for (const LanguageEntry& entry : block.Entries) entries.push_back(Entry(entry));
   json["LanguageEntries"] = entries;
   json["NumRange"] = Hex(block.NumRange);
-  json["SettingsPath"] = Text(block.SettingsPath);
+  json["SettingsPath"] = NarrowField(block.SettingsPath);
   json["ExtendWord0"] = Hex(block.ExtendWord0);
   json["ExtendSize"] = block.ExtendSize;
   json["SoftKeyboardTable"] = Keyboards(block.PuncSymb, block.SoftKeyboardTable, &json);
@@ -307,7 +296,7 @@ Json Decode(const PreferenceBlock& block) {
   json["MenuLangTable"] = MenuLanguages(block.MenuLangTable);
   json["RecoLangTable"] = RecoLanguages(block.RecoLangTable);
   json["SearchTable"] = SearchEngines(block.SearchTable);
-  json["GestureImage"] = Text(block.GestureImage.Path);
+  json["GestureImage"] = NarrowField(block.GestureImage.Path);
   for (const TextTable* table : kTextTables) json[table->Name] = TextRegion(block, *table);
   return json;
 }

@@ -36,6 +36,12 @@ std::string NarrowField(const WCHAR* field, size_t units) {
   return Utf16ToUtf8(field, length);
 }
 
+std::string Hex(DWORD value) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof(buffer), "0x%X", static_cast<unsigned>(value));
+  return buffer;
+}
+
 WString SystemPathFromHost(const std::string& host_path) {
   WString path = Utf8ToUtf16(host_path);
   for (WCHAR& c : path) {

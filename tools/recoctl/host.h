@@ -19,6 +19,14 @@ std::string Narrow(const WCHAR* text);
 // A fixed text field of a shared record, up to its first zero but never
 // beyond its `units`: a field without a terminator is still read safely.
 std::string NarrowField(const WCHAR* field, size_t units);
+// The same for a field declared as an array: its size bounds the read.
+template <size_t N>
+std::string NarrowField(const WCHAR (&field)[N]) {
+  return NarrowField(field, N);
+}
+
+// A 32-bit word as "0x" and upper-case hexadecimal digits.
+std::string Hex(DWORD value);
 
 // Writes UTF-8 bytes to standard output or error as they are (no newline
 // translation on Windows).

@@ -60,15 +60,11 @@ std::unique_ptr<PreferenceBlock> CopyLivePreferences() {
   return block;
 }
 
-std::string Text(const WCHAR* field, size_t units) { return NarrowField(field, units); }
-
-std::string Format(const char* format, unsigned long long value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof(buffer), format, value);
+std::string WindowWord(HWND window) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof(buffer), "0x%08X", static_cast<unsigned>(WindowToWord(window)));
   return buffer;
 }
-
-std::string WindowWord(HWND window) { return Format("0x%08llX", WindowToWord(window)); }
 
 // ---- serve ----
 
@@ -89,10 +85,10 @@ std::string Now() {
 
 std::string DescribeEntry(const LanguageEntry& entry) {
   return "LangId=" + std::to_string(entry.LangId) + " Charset=" + std::to_string(entry.Charset) +
-         " RecoRange=" + Format("0x%llX", entry.RecoRange) +
+         " RecoRange=" + Hex(entry.RecoRange) +
          " AutoInsertSpace=" + std::to_string(entry.AutoInsertSpace) +
          " PhraseMode=" + std::to_string(entry.PhraseMode) + " FontName=\"" +
-         Text(entry.FontName, 32) + "\" FontSize=" + std::to_string(entry.FontSize);
+         NarrowField(entry.FontName) + "\" FontSize=" + std::to_string(entry.FontSize);
 }
 
 // One line per notification: what arrived and what the block holds now,
