@@ -1,17 +1,50 @@
 #include "platform/fault.h"
 
 #include <atomic>
+#include <cerrno>
+#include <cstdlib>
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 namespace platform_fault {
 namespace {
 
-struct Fault {
+// The errno each call most often meets when it fails for real.
+constexpr int kUsualError[] = {
+    EACCES,  // open
+    EIO,     // close
+    EACCES,  // stat
+    EIO,     // fstat
+    EINVAL,  // lseek
+    EIO,     // read
+    ENOSPC,  // write
+    EIO,     // ftruncate
+    ENOSPC,  // fallocate
+    EIO,     // fsync
+    ENOMEM,  // mmap
+    EIO,     // msync
+    EACCES,  // rename
+    EACCES,  // unlink
+    ENOSPC,  // mkdir
+    ENOLCK,  // flock
+    ENOLCK,  // fcntl
+    EMFILE,  // shm_open
+};
+static_assert(sizeof(kUsualError) / sizeof(kUsualError[0]) == static_cast<int>(Syscall::kCount),
+              "one usual errno per call");
+
+struct Targeted {
   std::atomic<int> skip{0};
   std::atomic<int> times{0};
-  std::atomic<uint32_t> error{0};
+  std::atomic<int> error{0};
 };
 
-Fault g_faults[static_cast<int>(Call::kCount)];
+Targeted g_targeted[static_cast<int>(Syscall::kCount)];
+std::atomic<long> g_calls{0};
+std::atomic<long> g_fail_at{0};   // 0: none
+std::atomic<long> g_crash_at{0};  // 0: none
 
 }  // namespace
 
@@ -23,29 +56,46 @@ bool FaultHookAvailable() {
 #endif
 }
 
-void Arm(Call call, uint32_t error, int skip, int times) {
-  Fault& f = g_faults[static_cast<int>(call)];
-  f.error = error;
-  f.skip = skip;
-  f.times = times;
+void FailCall(Syscall call, int error, int skip, int times) {
+  Targeted& t = g_targeted[static_cast<int>(call)];
+  t.error = error;
+  t.skip = skip;
+  t.times = times;
 }
+
+void FailNthCall(long n) { g_fail_at = g_calls + n; }
+
+void CrashAtNthCall(long n) { g_crash_at = g_calls + n; }
+
+long CallCount() { return g_calls; }
 
 void Reset() {
-  for (Fault& f : g_faults) {
-    f.times = 0;
-    f.skip = 0;
+  for (Targeted& t : g_targeted) {
+    t.times = 0;
+    t.skip = 0;
   }
+  g_calls = 0;
+  g_fail_at = 0;
+  g_crash_at = 0;
 }
 
-bool Fires(Call call, uint32_t* error) {
-  Fault& f = g_faults[static_cast<int>(call)];
-  if (f.times.load() <= 0) return false;
-  if (f.skip.load() > 0) {
-    --f.skip;
+bool Fires(Syscall call, int* error) {
+  const long number = ++g_calls;
+#if !defined(_WIN32)
+  if (number == g_crash_at) _exit(kCrashExitCode);
+#endif
+  if (number == g_fail_at) {
+    *error = kUsualError[static_cast<int>(call)];
+    return true;
+  }
+  Targeted& t = g_targeted[static_cast<int>(call)];
+  if (t.times.load() <= 0) return false;
+  if (t.skip.load() > 0) {
+    --t.skip;
     return false;
   }
-  --f.times;
-  *error = f.error.load();
+  --t.times;
+  *error = t.error;
   return true;
 }
 

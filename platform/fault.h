@@ -1,41 +1,67 @@
-// Test-only fault injection into the platform layer.
+// Test-only fault injection at the system calls of our POSIX layer.
 //
-// A test arms a fault for one platform call; the next time(s) that call is
-// made it fails with the given Win32 error instead of doing its work, so the
-// system's failure paths run for real. Only our own POSIX layer can be hooked;
-// on Windows the calls are the system's, and FaultHookAvailable() says so
-// (tests that need a fault skip there).
+// Every system call the layer makes goes through one table
+// (platform/posix/syscalls.h). A test can make a chosen call fail with an
+// errno of its choice, make the Nth call from now fail whatever it is, or
+// end the process at the Nth call, as a crash or a power cut would. The
+// layer then runs its own errno translation and cleanup for real, and a test
+// can walk a whole operation call by call (tests/fault_loop.h). On Windows
+// the calls are the system's own: FaultHookAvailable() is false there and
+// the rest does nothing, so tests that need a fault skip.
 #ifndef RECO_PLATFORM_FAULT_H_
 #define RECO_PLATFORM_FAULT_H_
 
-#include <cstdint>
-
 namespace platform_fault {
 
-enum class Call {
-  kCreateFile,
-  kGetFileSize,
-  kSetFilePointer,
-  kSetEndOfFile,
-  kCreateFileMapping,
-  kMapViewOfFile,
-  kCreateDirectory,
-  kGetFileAttributes,
+enum class Syscall {
+  kOpen,
+  kClose,
+  kStat,
+  kFstat,
+  kLseek,
+  kRead,
+  kWrite,
+  kFtruncate,
+  kFallocate,
+  kFsync,
+  kMmap,
+  kMsync,
+  kRename,
+  kUnlink,
+  kMkdir,
+  kFlock,
+  kFcntl,
+  kShmOpen,
   kCount
 };
 
-// True where Arm() has an effect.
+// The exit status of a process ended by CrashAtNthCall.
+constexpr int kCrashExitCode = 86;
+
+// True where the calls below have an effect.
 bool FaultHookAvailable();
 
-// The call fails with `error` after `skip` successful calls, `times` times.
-void Arm(Call call, uint32_t error, int skip = 0, int times = 1);
+// `call` fails with `error` (an errno value) after `skip` successful calls,
+// `times` times.
+void FailCall(Syscall call, int error, int skip = 0, int times = 1);
 
-// Disarms every fault.
+// The nth table call from now (1 for the next one) fails, whichever call it
+// is, with that call's usual errno (ENOSPC for writes, EIO for syncs, ...).
+void FailNthCall(long n);
+
+// The nth table call from now ends the process with kCrashExitCode before it
+// is made: what was done before it is all that reaches the file system.
+void CrashAtNthCall(long n);
+
+// Table calls made since the last Reset().
+long CallCount();
+
+// Disarms every fault and sets the count to 0.
 void Reset();
 
-// For the platform layer: true when an armed fault fires for this call; the
-// caller then sets the returned error and fails.
-bool Fires(Call call, uint32_t* error);
+// For the POSIX layer: counts the call, ends the process when a crash is
+// due, and returns true with *error set when the call is to fail.
+bool Fires(Syscall call, int* error);
 
 }  // namespace platform_fault
 

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/posix/syscalls.h"
 #include "platform/text_convert.h"
 
 namespace posix_layer {
@@ -37,7 +38,7 @@ void SetNotFoundError(const std::string& host) {
   }
   struct stat st;
   const std::string parent = host.substr(0, slash);
-  if (stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (sys::Stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
     SetLastError(ERROR_FILE_NOT_FOUND);
   } else {
     SetLastError(ERROR_PATH_NOT_FOUND);
@@ -74,28 +75,40 @@ struct flock ShareRange(short type, ShareByte byte) {
   return range;
 }
 
-bool HeldByAnother(int fd, ShareByte byte) {
+// 1 when another opener holds `byte`, 0 when none does, -1 (errno set) when
+// the question could not be asked.
+int HeldByAnother(int fd, ShareByte byte) {
   struct flock range = ShareRange(F_WRLCK, byte);
-  return fcntl(fd, F_OFD_GETLK, &range) == 0 && range.l_type != F_UNLCK;
+  if (sys::FcntlLock(fd, F_OFD_GETLK, &range) != 0) return -1;
+  return range.l_type != F_UNLCK ? 1 : 0;
 }
 
 // Returns ERROR_SUCCESS with the opener's locks taken, or the Win32 error.
 // A descriptor open for writing only cannot hold a shared (read) lock, so it
-// holds exclusive ones: two write-only openers then exclude each other.
+// holds exclusive ones: two write-only openers then exclude each other. On
+// failure the caller closes the descriptor, which drops whatever was taken.
 DWORD TakeShareLocks(int fd, bool fd_reads, DWORD access, DWORD share_mode) {
   const bool reads = (access & GENERIC_READ) != 0;
   const bool writes = (access & GENERIC_WRITE) != 0;
   const bool refuses_read = (share_mode & FILE_SHARE_READ) == 0;
   const bool refuses_write = (share_mode & FILE_SHARE_WRITE) == 0;
-  while (flock(fd, LOCK_EX) != 0) {
+  while (sys::Flock(fd, LOCK_EX) != 0) {
     if (errno != EINTR) return Win32ErrorFromErrno(errno);
   }
+  const std::pair<bool, ShareByte> conflicts[] = {{reads, kRefusesRead},
+                                                  {writes, kRefusesWrite},
+                                                  {refuses_read, kHasRead},
+                                                  {refuses_write, kHasWrite}};
   DWORD error = ERROR_SUCCESS;
-  if ((reads && HeldByAnother(fd, kRefusesRead)) || (writes && HeldByAnother(fd, kRefusesWrite)) ||
-      (refuses_read && HeldByAnother(fd, kHasRead)) ||
-      (refuses_write && HeldByAnother(fd, kHasWrite))) {
-    error = ERROR_SHARING_VIOLATION;
-  } else {
+  for (const auto& [applies, byte] : conflicts) {
+    if (!applies) continue;
+    const int held = HeldByAnother(fd, byte);
+    if (held != 0) {
+      error = held > 0 ? ERROR_SHARING_VIOLATION : Win32ErrorFromErrno(errno);
+      break;
+    }
+  }
+  if (error == ERROR_SUCCESS) {
     const short type = fd_reads ? F_RDLCK : F_WRLCK;
     const std::pair<bool, ShareByte> wanted[] = {{reads, kHasRead},
                                                  {writes, kHasWrite},
@@ -104,14 +117,15 @@ DWORD TakeShareLocks(int fd, bool fd_reads, DWORD access, DWORD share_mode) {
     for (const auto& [want, byte] : wanted) {
       if (!want) continue;
       struct flock range = ShareRange(type, byte);
-      if (fcntl(fd, F_OFD_SETLK, &range) != 0) {
+      if (sys::FcntlLock(fd, F_OFD_SETLK, &range) != 0) {
         error = (errno == EAGAIN || errno == EACCES) ? ERROR_SHARING_VIOLATION
                                                      : Win32ErrorFromErrno(errno);
         break;
       }
     }
   }
-  flock(fd, LOCK_UN);
+  // A flock left held would make every later opener of the file wait.
+  if (sys::Flock(fd, LOCK_UN) != 0 && error == ERROR_SUCCESS) error = Win32ErrorFromErrno(errno);
   return error;
 }
 
@@ -122,12 +136,12 @@ FileObject* LookUpFile(HANDLE handle) {
 }  // namespace
 
 bool FileObject::Close() {
-  if (fd >= 0 && close(fd) != 0) {
-    fd = -1;
+  const int descriptor = fd;
+  fd = -1;
+  if (descriptor >= 0 && sys::Close(descriptor) != 0) {
     SetLastErrorFromErrno(errno);
     return false;
   }
-  fd = -1;
   return true;
 }
 
@@ -155,14 +169,41 @@ std::string HostPath(LPCWSTR path) {
   return host;
 }
 
+bool WriteAll(int fd, const void* data, size_t size) {
+  const auto* in = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t n = sys::Write(fd, in, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    in += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool SyncParentFolder(const std::string& host_path) {
+  const size_t slash = host_path.find_last_of('/');
+  const std::string folder =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : host_path.substr(0, slash));
+  const int fd = sys::Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = sys::Fsync(fd) == 0;
+  const int error = errno;
+  sys::Close(fd);
+  errno = error;
+  return synced;
+}
+
 }  // namespace posix_layer
 
 using posix_layer::FileObject;
+namespace sys = posix_layer::sys;
 
 HANDLE CreateFileW(LPCWSTR path, DWORD desired_access, DWORD share_mode,
                    LPSECURITY_ATTRIBUTES /*security*/, DWORD creation_disposition,
                    DWORD /*flags_and_attributes*/, HANDLE /*template_file*/) {
-  if (posix_layer::InjectedFault(platform_fault::Call::kCreateFile)) return INVALID_HANDLE_VALUE;
   if (path == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
@@ -199,15 +240,15 @@ HANDLE CreateFileW(LPCWSTR path, DWORD desired_access, DWORD share_mode,
       return INVALID_HANDLE_VALUE;
   }
   struct stat before;
-  const bool existed = stat(host.c_str(), &before) == 0;
+  const bool existed = sys::Stat(host.c_str(), &before) == 0;
   if (existed && S_ISDIR(before.st_mode)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
-  int fd = open(host.c_str(), flags, 0666);
+  int fd = sys::Open(host.c_str(), flags, 0666);
   if (fd < 0 && writes && !reads && errno == EACCES) {
     flags = (flags & ~O_ACCMODE) | O_WRONLY;  // a file we may write but not read
-    fd = open(host.c_str(), flags, 0666);
+    fd = sys::Open(host.c_str(), flags, 0666);
   }
   if (fd < 0) {
     if (errno == EEXIST) {
@@ -217,31 +258,24 @@ HANDLE CreateFileW(LPCWSTR path, DWORD desired_access, DWORD share_mode,
     }
     return INVALID_HANDLE_VALUE;
   }
+  // Every failure from here on closes the descriptor, which also drops any
+  // share lock it took.
+  auto fail = [fd](DWORD error) {
+    sys::Close(fd);
+    SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+  };
   // The share check comes before any truncation, so that a refused opener
   // never destroys the content another opener holds.
   const DWORD share_error =
       posix_layer::TakeShareLocks(fd, (flags & O_ACCMODE) != O_WRONLY, desired_access, share_mode);
-  if (share_error != ERROR_SUCCESS) {
-    close(fd);
-    SetLastError(share_error);
-    return INVALID_HANDLE_VALUE;
-  }
+  if (share_error != ERROR_SUCCESS) return fail(share_error);
   struct stat st;
-  if (fstat(fd, &st) != 0) {
-    posix_layer::SetLastErrorFromErrno(errno);
-    close(fd);
-    return INVALID_HANDLE_VALUE;
-  }
+  if (sys::Fstat(fd, &st) != 0) return fail(posix_layer::Win32ErrorFromErrno(errno));
   if (creation_disposition == CREATE_ALWAYS || creation_disposition == TRUNCATE_EXISTING) {
-    if (posix_layer::IsMappedFile(st.st_dev, st.st_ino)) {
-      close(fd);
-      SetLastError(ERROR_USER_MAPPED_FILE);
-      return INVALID_HANDLE_VALUE;
-    }
-    if (ftruncate(fd, 0) != 0) {
-      posix_layer::SetLastErrorFromErrno(errno);
-      close(fd);
-      return INVALID_HANDLE_VALUE;
+    if (posix_layer::IsMappedFile(st.st_dev, st.st_ino)) return fail(ERROR_USER_MAPPED_FILE);
+    if (st.st_size != 0 && sys::Ftruncate(fd, 0) != 0) {
+      return fail(posix_layer::Win32ErrorFromErrno(errno));
     }
   }
   auto* file = new FileObject();
@@ -265,11 +299,10 @@ HANDLE CreateFileForMappingW(LPCWSTR path, DWORD desired_access, DWORD share_mod
 }
 
 DWORD GetFileSize(HANDLE handle, LPDWORD size_high) {
-  if (posix_layer::InjectedFault(platform_fault::Call::kGetFileSize)) return INVALID_FILE_SIZE;
   FileObject* file = posix_layer::LookUpFile(handle);
   if (file == nullptr) return INVALID_FILE_SIZE;
   struct stat st;
-  if (fstat(file->fd, &st) != 0) {
+  if (sys::Fstat(file->fd, &st) != 0) {
     posix_layer::SetLastErrorFromErrno(errno);
     return INVALID_FILE_SIZE;
   }
@@ -280,9 +313,6 @@ DWORD GetFileSize(HANDLE handle, LPDWORD size_high) {
 }
 
 DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distance_high, DWORD move_method) {
-  if (posix_layer::InjectedFault(platform_fault::Call::kSetFilePointer)) {
-    return INVALID_SET_FILE_POINTER;
-  }
   FileObject* file = posix_layer::LookUpFile(handle);
   if (file == nullptr) return INVALID_SET_FILE_POINTER;
   int64_t offset = distance;
@@ -291,25 +321,28 @@ DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distance_high, DWORD mo
         static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distance_high)) << 32) |
                              static_cast<uint32_t>(distance));
   }
-  int whence = SEEK_SET;
-  if (move_method == FILE_CURRENT) {
-    whence = SEEK_CUR;
-  } else if (move_method == FILE_END) {
-    whence = SEEK_END;
-  } else if (move_method != FILE_BEGIN) {
+  if (move_method != FILE_BEGIN && move_method != FILE_CURRENT && move_method != FILE_END) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_SET_FILE_POINTER;
   }
-  const off_t current = lseek(file->fd, 0, SEEK_CUR);
-  const off_t base = whence == SEEK_SET   ? 0
-                     : whence == SEEK_CUR ? current
-                                          : lseek(file->fd, 0, SEEK_END);
+  // The base is asked for without moving, so a refused move leaves the
+  // pointer where it was.
+  off_t base = 0;
+  if (move_method == FILE_CURRENT) {
+    base = sys::Lseek(file->fd, 0, SEEK_CUR);
+  } else if (move_method == FILE_END) {
+    struct stat st;
+    base = sys::Fstat(file->fd, &st) == 0 ? st.st_size : -1;
+  }
+  if (base < 0) {
+    posix_layer::SetLastErrorFromErrno(errno);
+    return INVALID_SET_FILE_POINTER;
+  }
   if (base + offset < 0) {
-    lseek(file->fd, current, SEEK_SET);
     SetLastError(ERROR_NEGATIVE_SEEK);
     return INVALID_SET_FILE_POINTER;
   }
-  const off_t result = lseek(file->fd, static_cast<off_t>(base + offset), SEEK_SET);
+  const off_t result = sys::Lseek(file->fd, static_cast<off_t>(base + offset), SEEK_SET);
   if (result < 0) {
     posix_layer::SetLastErrorFromErrno(errno);
     return INVALID_SET_FILE_POINTER;
@@ -320,7 +353,6 @@ DWORD SetFilePointer(HANDLE handle, LONG distance, PLONG distance_high, DWORD mo
 }
 
 BOOL SetEndOfFile(HANDLE handle) {
-  if (posix_layer::InjectedFault(platform_fault::Call::kSetEndOfFile)) return FALSE;
   FileObject* file = posix_layer::LookUpFile(handle);
   if (file == nullptr) return FALSE;
   if ((file->access & GENERIC_WRITE) == 0) {
@@ -331,8 +363,8 @@ BOOL SetEndOfFile(HANDLE handle) {
     SetLastError(ERROR_USER_MAPPED_FILE);
     return FALSE;
   }
-  const off_t position = lseek(file->fd, 0, SEEK_CUR);
-  if (position < 0 || ftruncate(file->fd, position) != 0) {
+  const off_t position = sys::Lseek(file->fd, 0, SEEK_CUR);
+  if (position < 0 || sys::Ftruncate(file->fd, position) != 0) {
     posix_layer::SetLastErrorFromErrno(errno);
     return FALSE;
   }
@@ -351,7 +383,7 @@ BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD to_read, LPDWORD read_count,
   DWORD total = 0;
   auto* out = static_cast<char*>(buffer);
   while (total < to_read) {
-    const ssize_t n = read(file->fd, out + total, to_read - total);
+    const ssize_t n = sys::Read(file->fd, out + total, to_read - total);
     if (n < 0) {
       if (errno == EINTR) continue;
       posix_layer::SetLastErrorFromErrno(errno);
@@ -373,19 +405,25 @@ BOOL WriteFile(HANDLE handle, LPCVOID buffer, DWORD to_write, LPDWORD written,
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
-  DWORD total = 0;
-  const auto* in = static_cast<const char*>(buffer);
-  while (total < to_write) {
-    const ssize_t n = write(file->fd, in + total, to_write - total);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      posix_layer::SetLastErrorFromErrno(errno);
-      if (written != nullptr) *written = total;
-      return FALSE;
-    }
-    total += static_cast<DWORD>(n);
+  if (!posix_layer::WriteAll(file->fd, buffer, to_write)) {
+    posix_layer::SetLastErrorFromErrno(errno);
+    return FALSE;
   }
-  if (written != nullptr) *written = total;
+  if (written != nullptr) *written = to_write;
+  return TRUE;
+}
+
+BOOL FlushFileBuffers(HANDLE handle) {
+  FileObject* file = posix_layer::LookUpFile(handle);
+  if (file == nullptr) return FALSE;
+  if ((file->access & GENERIC_WRITE) == 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  if (sys::Fsync(file->fd) != 0) {
+    posix_layer::SetLastErrorFromErrno(errno);
+    return FALSE;
+  }
   return TRUE;
 }
 
@@ -395,24 +433,46 @@ BOOL DeleteFileW(LPCWSTR path) {
     return FALSE;
   }
   const std::string host = posix_layer::HostPath(path);
-  if (unlink(host.c_str()) != 0) {
+  if (sys::Unlink(host.c_str()) != 0) {
     posix_layer::SetErrorForPath(errno, host);
     return FALSE;
   }
   return TRUE;
 }
 
-DWORD GetFileAttributesW(LPCWSTR path) {
-  if (posix_layer::InjectedFault(platform_fault::Call::kGetFileAttributes)) {
-    return INVALID_FILE_ATTRIBUTES;
+BOOL MoveFileExW(LPCWSTR existing, LPCWSTR new_name, DWORD flags) {
+  if (existing == nullptr || new_name == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
   }
+  const std::string from = posix_layer::HostPath(existing);
+  const std::string to = posix_layer::HostPath(new_name);
+  struct stat st;
+  if ((flags & MOVEFILE_REPLACE_EXISTING) == 0 && sys::Stat(to.c_str(), &st) == 0) {
+    SetLastError(ERROR_ALREADY_EXISTS);
+    return FALSE;
+  }
+  if (sys::Rename(from.c_str(), to.c_str()) != 0) {
+    posix_layer::SetErrorForPath(errno, errno == ENOENT ? from : to);
+    return FALSE;
+  }
+  // The new name is durable only once its folder is: rename(2) changes the
+  // folder, and a sync of the file alone does not write that change.
+  if ((flags & MOVEFILE_WRITE_THROUGH) != 0 && !posix_layer::SyncParentFolder(to)) {
+    posix_layer::SetLastErrorFromErrno(errno);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+DWORD GetFileAttributesW(LPCWSTR path) {
   if (path == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_FILE_ATTRIBUTES;
   }
   const std::string host = posix_layer::HostPath(path);
   struct stat st;
-  if (host.empty() || stat(host.c_str(), &st) != 0) {
+  if (host.empty() || sys::Stat(host.c_str(), &st) != 0) {
     if (host.empty()) {
       SetLastError(ERROR_PATH_NOT_FOUND);
     } else {
@@ -421,12 +481,13 @@ DWORD GetFileAttributesW(LPCWSTR path) {
     return INVALID_FILE_ATTRIBUTES;
   }
   if (S_ISDIR(st.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
-  if (access(host.c_str(), W_OK) != 0) return FILE_ATTRIBUTE_READONLY;
+  // The read-only attribute is the file's own, as on Windows: no write bit
+  // at all, whoever asks (root may write anything).
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return FILE_ATTRIBUTE_READONLY;
   return FILE_ATTRIBUTE_NORMAL;
 }
 
 BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES /*security*/) {
-  if (posix_layer::InjectedFault(platform_fault::Call::kCreateDirectory)) return FALSE;
   if (path == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -436,22 +497,9 @@ BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES /*security*/) {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return FALSE;
   }
-  if (mkdir(host.c_str(), 0777) != 0) {
+  if (sys::Mkdir(host.c_str(), 0777) != 0) {
     // A missing parent is ERROR_PATH_NOT_FOUND on Windows, never "file".
     SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : posix_layer::Win32ErrorFromErrno(errno));
-    return FALSE;
-  }
-  return TRUE;
-}
-
-BOOL RemoveDirectoryW(LPCWSTR path) {
-  if (path == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  const std::string host = posix_layer::HostPath(path);
-  if (rmdir(host.c_str()) != 0) {
-    posix_layer::SetErrorForPath(errno, host);
     return FALSE;
   }
   return TRUE;

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "platform/fault.h"
 #include "platform/posix/win32_api.h"
 
 namespace posix_layer {
@@ -17,13 +16,13 @@ DWORD Win32ErrorFromErrno(int err);
 // The host path for a system path: UTF-8, with every backslash a slash.
 std::string HostPath(LPCWSTR path);
 
-// True (with the last error set) when a fault is armed for `call`.
-inline bool InjectedFault(platform_fault::Call call) {
-  uint32_t error = 0;
-  if (!platform_fault::Fires(call, &error)) return false;
-  SetLastError(error);
-  return true;
-}
+// Writes all `size` bytes, going on after short writes and EINTR. False with
+// errno set on failure.
+bool WriteAll(int fd, const void* data, size_t size);
+
+// Syncs the folder that holds `host_path`, so that a name just made or
+// replaced in it survives a power cut. False with errno set on failure.
+bool SyncParentFolder(const std::string& host_path);
 
 // Every handle the layer gives out points at one of these. The registry of
 // live handles lets every call reject stale and foreign values.

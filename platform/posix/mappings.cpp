@@ -7,24 +7,37 @@
 // in any process, the name is free and the next creator gets a new,
 // zero-filled section, even while old views remain (Windows and Wine agree;
 // tests/platform/sections_test.cpp pins it).
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
 
 #include "platform/posix/files.h"
+#include "platform/posix/syscalls.h"
 #include "platform/text_convert.h"
 
 namespace posix_layer {
 namespace {
+
+// Opening a named section races with its creator and with its last holder
+// removing it; each lost race is retried, this many times in all.
+constexpr int kNamedSectionAttempts = 100;
+// A creator sizes its new object right after creating it. One that has not
+// done so within this time died in between, and its object is a leftover.
+constexpr auto kSizeWaitStep = std::chrono::milliseconds(5);
+constexpr int kSizeWaitSteps = 200;
+// View offsets are multiples of Windows' allocation granularity.
+constexpr uint64_t kAllocationGranularity = 65536;
+// Shared-memory names live in one directory: at most NAME_MAX bytes after
+// the slash. A longer name keeps its start and gets a digest of the whole.
+constexpr size_t kMaxSharedMemoryName = 255;
 
 struct Section {
   ~Section();
@@ -38,7 +51,7 @@ struct Section {
 };
 
 Section::~Section() {
-  if (fd >= 0) close(fd);
+  if (fd >= 0) sys::Close(fd);
   if (file_backed) RemoveMappedFile(device, inode);
 }
 
@@ -51,8 +64,8 @@ Section::~Section() {
 struct SharedMemoryHold {
   SharedMemoryHold(std::string n, int f) : name(std::move(n)), fd(f) {}
   ~SharedMemoryHold() {
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0) shm_unlink(name.c_str());
-    close(fd);
+    if (sys::Flock(fd, LOCK_EX | LOCK_NB) == 0) shm_unlink(name.c_str());
+    sys::Close(fd);
   }
   SharedMemoryHold(const SharedMemoryHold&) = delete;
   SharedMemoryHold& operator=(const SharedMemoryHold&) = delete;
@@ -107,74 +120,217 @@ std::map<const void*, View>& Views() {
   return *views;
 }
 
+// FNV-1a, 64 bits: enough to tell apart the long names of one user.
+uint64_t Digest(const std::string& text) {
+  uint64_t hash = 0xcbf29ce484222325u;
+  for (unsigned char c : text) {
+    hash = (hash ^ c) * 0x100000001b3u;
+  }
+  return hash;
+}
+
 // Section names are per user, as the sessions of a Windows desktop are; the
-// name may hold any character but '/' and must stay below NAME_MAX.
+// name may hold any character but '/'.
 std::string SharedMemoryName(LPCWSTR name) {
   std::string text = Utf16ToUtf8(name);
   for (char& c : text) {
     if (c == '/') c = '_';
   }
   std::string result = "/reco-" + std::to_string(getuid()) + "-" + text;
-  if (result.size() > 250) result.resize(250);
+  if (result.size() - 1 > kMaxSharedMemoryName) {
+    char digest[20];
+    std::snprintf(digest, sizeof(digest), "#%016llx",
+                  static_cast<unsigned long long>(Digest(result)));
+    result.resize(kMaxSharedMemoryName + 1 - (sizeof(digest) - 2));
+    result += digest;
+  }
   return result;
 }
 
+enum class Outcome { kDone, kRetry, kFailed };
+
+// Creates the object as its first holder: locked before it is sized, so that
+// an opener that sees a size also sees a holder. kRetry when it exists.
+Outcome CreateNamedObject(const std::string& name, uint64_t size, int* fd) {
+  *fd = sys::ShmOpen(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (*fd < 0) {
+    if (errno == EEXIST) return Outcome::kRetry;
+    SetLastErrorFromErrno(errno);
+    return Outcome::kFailed;
+  }
+  if (sys::Flock(*fd, LOCK_SH) != 0 || sys::Ftruncate(*fd, static_cast<off_t>(size)) != 0) {
+    const int err = errno;
+    shm_unlink(name.c_str());
+    sys::Close(*fd);
+    SetLastErrorFromErrno(err);
+    return Outcome::kFailed;
+  }
+  return Outcome::kDone;
+}
+
+// Waits for the creator to size the object. True with *st filled when it
+// has a size; false when it is unsized still, or already removed.
+bool WaitForSize(int fd, struct stat* st) {
+  for (int step = 0; step < kSizeWaitSteps; ++step) {
+    if (sys::Fstat(fd, st) != 0 || st->st_nlink == 0) return false;
+    if (st->st_size > 0) return true;
+    std::this_thread::sleep_for(kSizeWaitStep);
+  }
+  return false;
+}
+
+// Joins an existing object as one more holder. kRetry (with *cause set)
+// when it went away meanwhile, or was a leftover that is now removed.
+Outcome OpenNamedObject(const std::string& name, int* fd, uint64_t* actual, DWORD* cause) {
+  *fd = sys::ShmOpen(name.c_str(), O_RDWR | O_CLOEXEC, 0);
+  if (*fd < 0) {
+    if (errno != ENOENT) {
+      SetLastErrorFromErrno(errno);
+      return Outcome::kFailed;
+    }
+    *cause = ERROR_FILE_NOT_FOUND;  // its last holder removed it just now
+    return Outcome::kRetry;
+  }
+  struct stat st;
+  const bool sized = WaitForSize(*fd, &st);
+  // Nobody holds it: its holders ended without closing it, or its creator
+  // died before it could size it. Either way it is a leftover.
+  if (sys::Flock(*fd, LOCK_EX | LOCK_NB) == 0) {
+    if (sys::Fstat(*fd, &st) == 0 && st.st_nlink != 0) shm_unlink(name.c_str());
+    sys::Close(*fd);
+    *cause = ERROR_ALREADY_EXISTS;
+    return Outcome::kRetry;
+  }
+  if (!sized || sys::Flock(*fd, LOCK_SH) != 0 || sys::Fstat(*fd, &st) != 0 || st.st_nlink == 0) {
+    *cause = sized ? Win32ErrorFromErrno(errno) : ERROR_NOT_READY;
+    sys::Close(*fd);  // removed while we looked, or its creator is still at work
+    return Outcome::kRetry;
+  }
+  *actual = static_cast<uint64_t>(st.st_size);
+  return Outcome::kDone;
+}
+
 // Opens or creates the named section; sets *existed. Returns a descriptor
-// that holds the shared lock of one handle, or -1 with the last error set.
+// that holds the shared lock of one handle, or -1 with the last error set:
+// when every attempt lost a race, the last race's cause.
 int OpenNamedSection(const std::string& name, uint64_t size, bool* existed, uint64_t* actual) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-      // Locked before it is sized: an opener that sees a size also sees a
-      // holder.
-      if (flock(fd, LOCK_SH) != 0 || ftruncate(fd, static_cast<off_t>(size)) != 0) {
-        const int err = errno;
-        shm_unlink(name.c_str());
-        close(fd);
-        SetLastErrorFromErrno(err);
-        return -1;
-      }
+  DWORD cause = ERROR_SUCCESS;
+  for (int attempt = 0; attempt < kNamedSectionAttempts; ++attempt) {
+    int fd = -1;
+    Outcome outcome = CreateNamedObject(name, size, &fd);
+    if (outcome == Outcome::kDone) {
       *existed = false;
       *actual = size;
       return fd;
     }
-    if (errno != EEXIST) {
-      SetLastErrorFromErrno(errno);
-      return -1;
+    if (outcome == Outcome::kFailed) return -1;
+    outcome = OpenNamedObject(name, &fd, actual, &cause);
+    if (outcome == Outcome::kDone) {
+      *existed = true;
+      return fd;
     }
-    fd = shm_open(name.c_str(), O_RDWR | O_CLOEXEC, 0);
-    if (fd < 0) {
-      if (errno == ENOENT) continue;  // its last holder removed it just now
-      SetLastErrorFromErrno(errno);
-      return -1;
-    }
-    // The creator sizes the object right after creating it; wait for that.
-    struct stat st;
-    bool sized = false;
-    for (int wait = 0; wait < 200; ++wait) {
-      if (fstat(fd, &st) != 0 || st.st_nlink == 0) break;
-      if (st.st_size > 0) {
-        sized = true;
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (sized && flock(fd, LOCK_EX | LOCK_NB) == 0) {
-      // Sized but held by nobody: its holders ended without closing it.
-      if (fstat(fd, &st) == 0 && st.st_nlink != 0) shm_unlink(name.c_str());
-      close(fd);
-      continue;
-    }
-    if (!sized || flock(fd, LOCK_SH) != 0 || fstat(fd, &st) != 0 || st.st_nlink == 0) {
-      close(fd);  // removed while we looked: start again
-      continue;
-    }
-    *existed = true;
-    *actual = static_cast<uint64_t>(st.st_size);
-    return fd;
+    if (outcome == Outcome::kFailed) return -1;
   }
-  SetLastError(ERROR_GEN_FAILURE);
+  SetLastError(cause);
   return -1;
+}
+
+// A section of the paging file: unnamed (private to the process) or named
+// (shared by the user's processes). The result is the last error to report
+// on success, or -1 with the failure's set.
+LONG MakePagingSection(LPCWSTR name, uint64_t requested, MappingObject* mapping, Section* section) {
+  if (requested == 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return -1;
+  }
+  if (name == nullptr || name[0] == 0) {
+    section->fd = sys::MemfdCreate("reco-section");
+    if (section->fd < 0 || sys::Ftruncate(section->fd, static_cast<off_t>(requested)) != 0) {
+      SetLastErrorFromErrno(errno);
+      return -1;
+    }
+    section->size = requested;
+    return ERROR_SUCCESS;
+  }
+  const std::string shm_name = SharedMemoryName(name);
+  bool existed = false;
+  uint64_t actual = 0;
+  const int hold_fd = OpenNamedSection(shm_name, requested, &existed, &actual);
+  if (hold_fd < 0) return -1;
+  mapping->hold = std::make_unique<SharedMemoryHold>(shm_name, hold_fd);
+  // Views map through a descriptor of their own, which carries no lock.
+  section->fd = sys::ShmOpen(shm_name.c_str(), O_RDWR | O_CLOEXEC, 0);
+  if (section->fd < 0) {
+    SetLastErrorFromErrno(errno);
+    return -1;
+  }
+  section->size = actual;
+  return existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+}
+
+// A section over an open file. A writable one larger than the file first
+// extends the file by real blocks, as Windows does: on a full disk the
+// mapping fails with ERROR_DISK_FULL here, instead of a later write into a
+// page of the view faulting (ftruncate alone would make a sparse hole).
+LONG MakeFileSection(HANDLE file, uint64_t requested, Section* section) {
+  auto* source = static_cast<FileObject*>(LookUpHandle(file, HandleObject::Kind::kFile));
+  if (source == nullptr) return -1;
+  const bool can_read = (source->access & GENERIC_READ) != 0;
+  const bool can_write = (source->access & GENERIC_WRITE) != 0;
+  if (!can_read || (section->writable && !can_write)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return -1;
+  }
+  struct stat st;
+  if (sys::Fstat(source->fd, &st) != 0) {
+    SetLastErrorFromErrno(errno);
+    return -1;
+  }
+  const auto file_size = static_cast<uint64_t>(st.st_size);
+  if (requested == 0 && file_size == 0) {
+    SetLastError(ERROR_FILE_INVALID);
+    return -1;
+  }
+  const uint64_t size = requested == 0 ? file_size : requested;
+  if (size > file_size) {
+    if (!section->writable) {
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return -1;
+    }
+    if (sys::Fallocate(source->fd, static_cast<off_t>(file_size),
+                       static_cast<off_t>(size - file_size)) != 0) {
+      SetLastErrorFromErrno(errno);
+      return -1;
+    }
+  }
+  section->fd = sys::DupCloexec(source->fd);
+  if (section->fd < 0) {
+    SetLastErrorFromErrno(errno);
+    return -1;
+  }
+  section->size = size;
+  section->file_backed = true;
+  section->device = st.st_dev;
+  section->inode = st.st_ino;
+  AddMappedFile(st.st_dev, st.st_ino);
+  return ERROR_SUCCESS;
+}
+
+// The live file mapping of this name, if any.
+std::shared_ptr<FileMappingName> FindFileMapping(const std::string& key) {
+  std::lock_guard<std::mutex> lock(g_names_mutex);
+  auto it = FileMappingNames().find(key);
+  return it != FileMappingNames().end() ? it->second.lock() : nullptr;
+}
+
+std::shared_ptr<FileMappingName> NameFileMapping(const std::string& key,
+                                                 std::shared_ptr<Section> section) {
+  auto entry = std::make_shared<FileMappingName>();
+  entry->name = key;
+  entry->section = std::move(section);
+  std::lock_guard<std::mutex> lock(g_names_mutex);
+  FileMappingNames()[key] = entry;
+  return entry;
 }
 
 }  // namespace
@@ -183,127 +339,49 @@ int OpenNamedSection(const std::string& name, uint64_t size, bool* existed, uint
 using posix_layer::HandleObject;
 using posix_layer::MappingObject;
 using posix_layer::Section;
+namespace sys = posix_layer::sys;
 
 HANDLE CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES /*security*/, DWORD protect,
                           DWORD size_high, DWORD size_low, LPCWSTR name) {
-  if (posix_layer::InjectedFault(platform_fault::Call::kCreateFileMapping)) return nullptr;
   if (protect != PAGE_READONLY && protect != PAGE_READWRITE) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   const uint64_t requested = (static_cast<uint64_t>(size_high) << 32) | size_low;
   const bool named = name != nullptr && name[0] != 0;
+  auto owner = std::make_unique<MappingObject>();
   auto section = std::make_shared<Section>();
   section->writable = protect == PAGE_READWRITE;
-  auto* mapping = new MappingObject();
-  std::unique_ptr<MappingObject> owner(mapping);
-  DWORD result_error = ERROR_SUCCESS;
 
+  LONG result = ERROR_SUCCESS;
   // Windows treats a null file handle as the paging file, too.
   if (file == INVALID_HANDLE_VALUE || file == nullptr) {
-    if (requested == 0) {
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return nullptr;
-    }
-    if (!named) {
-      section->fd = memfd_create("reco-section", MFD_CLOEXEC);
-      if (section->fd < 0 || ftruncate(section->fd, static_cast<off_t>(requested)) != 0) {
-        posix_layer::SetLastErrorFromErrno(errno);
-        return nullptr;
-      }
-      section->size = requested;
-    } else {
-      const std::string shm_name = posix_layer::SharedMemoryName(name);
-      bool existed = false;
-      uint64_t actual = 0;
-      const int hold_fd = posix_layer::OpenNamedSection(shm_name, requested, &existed, &actual);
-      if (hold_fd < 0) return nullptr;
-      mapping->hold = std::make_unique<posix_layer::SharedMemoryHold>(shm_name, hold_fd);
-      // Views map through a descriptor of their own, which carries no lock.
-      section->fd = shm_open(shm_name.c_str(), O_RDWR | O_CLOEXEC, 0);
-      if (section->fd < 0) {
-        posix_layer::SetLastErrorFromErrno(errno);
-        return nullptr;
-      }
-      section->size = actual;
-      if (existed) result_error = ERROR_ALREADY_EXISTS;
-    }
+    result = posix_layer::MakePagingSection(name, requested, owner.get(), section.get());
   } else {
-    std::string key;
+    const std::string key = named ? Utf16ToUtf8(name) : std::string();
     if (named) {
-      key = Utf16ToUtf8(name);
-      std::lock_guard<std::mutex> lock(posix_layer::g_names_mutex);
-      auto it = posix_layer::FileMappingNames().find(key);
-      if (it != posix_layer::FileMappingNames().end()) {
-        if (std::shared_ptr<posix_layer::FileMappingName> existing = it->second.lock()) {
-          // As on Windows, the existing object is returned whatever file and
-          // size this caller passed.
-          mapping->section = existing->section;
-          mapping->file_name = std::move(existing);
-          HANDLE handle = posix_layer::RegisterHandle(owner.release());
-          SetLastError(ERROR_ALREADY_EXISTS);
-          return handle;
-        }
+      if (auto existing = posix_layer::FindFileMapping(key)) {
+        // As on Windows, the existing object is returned whatever file and
+        // size this caller passed.
+        owner->section = existing->section;
+        owner->file_name = std::move(existing);
+        HANDLE handle = posix_layer::RegisterHandle(owner.release());
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return handle;
       }
     }
-    auto* source = static_cast<posix_layer::FileObject*>(
-        posix_layer::LookUpHandle(file, HandleObject::Kind::kFile));
-    if (source == nullptr) return nullptr;
-    const bool can_read = (source->access & GENERIC_READ) != 0;
-    const bool can_write = (source->access & GENERIC_WRITE) != 0;
-    if (!can_read || (section->writable && !can_write)) {
-      SetLastError(ERROR_ACCESS_DENIED);
-      return nullptr;
-    }
-    struct stat st;
-    if (fstat(source->fd, &st) != 0) {
-      posix_layer::SetLastErrorFromErrno(errno);
-      return nullptr;
-    }
-    const auto file_size = static_cast<uint64_t>(st.st_size);
-    if (requested == 0 && file_size == 0) {
-      SetLastError(ERROR_FILE_INVALID);
-      return nullptr;
-    }
-    uint64_t size = requested == 0 ? file_size : requested;
-    if (size > file_size) {
-      if (!section->writable) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-      }
-      if (ftruncate(source->fd, static_cast<off_t>(size)) != 0) {
-        posix_layer::SetLastErrorFromErrno(errno);
-        return nullptr;
-      }
-    }
-    section->fd = fcntl(source->fd, F_DUPFD_CLOEXEC, 0);
-    if (section->fd < 0) {
-      posix_layer::SetLastErrorFromErrno(errno);
-      return nullptr;
-    }
-    section->size = size;
-    section->file_backed = true;
-    section->device = st.st_dev;
-    section->inode = st.st_ino;
-    posix_layer::AddMappedFile(st.st_dev, st.st_ino);
-    if (named) {
-      auto entry = std::make_shared<posix_layer::FileMappingName>();
-      entry->name = key;
-      entry->section = section;
-      std::lock_guard<std::mutex> lock(posix_layer::g_names_mutex);
-      posix_layer::FileMappingNames()[key] = entry;
-      mapping->file_name = std::move(entry);
-    }
+    result = posix_layer::MakeFileSection(file, requested, section.get());
+    if (result >= 0 && named) owner->file_name = posix_layer::NameFileMapping(key, section);
   }
-  mapping->section = std::move(section);
+  if (result < 0) return nullptr;
+  owner->section = std::move(section);
   HANDLE handle = posix_layer::RegisterHandle(owner.release());
-  SetLastError(result_error);
+  SetLastError(static_cast<DWORD>(result));
   return handle;
 }
 
 LPVOID MapViewOfFile(HANDLE handle, DWORD desired_access, DWORD offset_high, DWORD offset_low,
                      SIZE_T bytes) {
-  if (posix_layer::InjectedFault(platform_fault::Call::kMapViewOfFile)) return nullptr;
   auto* mapping =
       static_cast<MappingObject*>(posix_layer::LookUpHandle(handle, HandleObject::Kind::kMapping));
   if (mapping == nullptr) return nullptr;
@@ -314,7 +392,7 @@ LPVOID MapViewOfFile(HANDLE handle, DWORD desired_access, DWORD offset_high, DWO
     return nullptr;
   }
   const uint64_t offset = (static_cast<uint64_t>(offset_high) << 32) | offset_low;
-  if (offset % 65536 != 0 || offset >= section->size) {
+  if (offset % posix_layer::kAllocationGranularity != 0 || offset >= section->size) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
@@ -323,8 +401,8 @@ LPVOID MapViewOfFile(HANDLE handle, DWORD desired_access, DWORD offset_high, DWO
     SetLastError(ERROR_ACCESS_DENIED);
     return nullptr;
   }
-  void* base = mmap(nullptr, length, PROT_READ | (write ? PROT_WRITE : 0), MAP_SHARED, section->fd,
-                    static_cast<off_t>(offset));
+  void* base = sys::Mmap(length, PROT_READ | (write ? PROT_WRITE : 0), section->fd,
+                         static_cast<off_t>(offset));
   if (base == MAP_FAILED) {
     posix_layer::SetLastErrorFromErrno(errno);
     return nullptr;
@@ -332,6 +410,25 @@ LPVOID MapViewOfFile(HANDLE handle, DWORD desired_access, DWORD offset_high, DWO
   std::lock_guard<std::mutex> lock(posix_layer::g_views_mutex);
   posix_layer::Views()[base] = posix_layer::View{section, static_cast<size_t>(length)};
   return base;
+}
+
+BOOL FlushViewOfFile(LPCVOID base, SIZE_T bytes) {
+  size_t length = 0;
+  {
+    std::lock_guard<std::mutex> lock(posix_layer::g_views_mutex);
+    auto it = posix_layer::Views().find(base);
+    if (it == posix_layer::Views().end()) {
+      SetLastError(ERROR_INVALID_ADDRESS);
+      return FALSE;
+    }
+    length = it->second.length;
+  }
+  if (bytes != 0 && bytes < length) length = bytes;
+  if (sys::Msync(const_cast<void*>(base), length) != 0) {
+    posix_layer::SetLastErrorFromErrno(errno);
+    return FALSE;
+  }
+  return TRUE;
 }
 
 BOOL UnmapViewOfFile(LPCVOID base) {
@@ -346,6 +443,8 @@ BOOL UnmapViewOfFile(LPCVOID base) {
     view = std::move(it->second);
     posix_layer::Views().erase(it);
   }
+  // munmap of a range we mapped cannot fail, and a failure could not be
+  // undone: it stays outside the table of calls a test may refuse.
   munmap(const_cast<void*>(base), view.length);
   return TRUE;
 }

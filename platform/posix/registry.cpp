@@ -13,12 +13,12 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/posix/internal.h"
+#include "platform/posix/syscalls.h"
 #include "platform/text_convert.h"
 
 namespace posix_layer {
@@ -162,10 +162,9 @@ bool ParseValueLine(const std::string& line, RegValue* value) {
   return true;
 }
 
-// A missing or unreadable file is an empty registry.
-Hive ReadHive(const std::string& file) {
+Hive ParseHive(const std::string& text) {
   Hive hive;
-  std::ifstream in(file, std::ios::binary);
+  std::istringstream in(text);
   std::string line;
   RegKey* current = nullptr;
   while (std::getline(in, line)) {
@@ -198,6 +197,32 @@ Hive ReadHive(const std::string& file) {
     if (!replaced) current->values.push_back(std::move(value));
   }
   return hive;
+}
+
+// Reads the registry file into *hive. A missing file is an empty registry;
+// any other failure is reported (a Win32 error), so that a change is never
+// written over a registry that could not be read.
+LONG ReadHive(const std::string& file, Hive* hive) {
+  hive->clear();
+  const int fd = sys::Open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return errno == ENOENT ? ERROR_SUCCESS : static_cast<LONG>(Win32ErrorFromErrno(errno));
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = sys::Read(fd, buffer, sizeof(buffer));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      sys::Close(fd);
+      return static_cast<LONG>(Win32ErrorFromErrno(error));
+    }
+    if (n == 0) break;
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  sys::Close(fd);
+  *hive = ParseHive(text);
+  return ERROR_SUCCESS;
 }
 
 // The text form is used only when it reads back to the very same bytes: a
@@ -242,39 +267,59 @@ bool MakeParentDirectories(const std::string& file) {
   for (size_t slash = file.find('/', 1); slash != std::string::npos;
        slash = file.find('/', slash + 1)) {
     const std::string dir = file.substr(0, slash);
-    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (sys::Mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
   }
   return true;
 }
 
+// Writes `text` as `file` through a synced temporary file and a rename, so
+// that the registry file is, at every instant and after a power cut, the
+// whole old text or the whole new one.
+LONG ReplaceFileText(const std::string& file, const std::string& text) {
+  const std::string temp = file + ".tmp" + std::to_string(getpid());
+  const int fd = sys::Open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return static_cast<LONG>(Win32ErrorFromErrno(errno));
+  bool ok = WriteAll(fd, text.data(), text.size()) && sys::Fsync(fd) == 0;
+  int error = errno;
+  if (sys::Close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && sys::Rename(temp.c_str(), file.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    sys::Unlink(temp.c_str());
+    return static_cast<LONG>(Win32ErrorFromErrno(error));
+  }
+  // Renamed: the new text is what every reader sees. A failed sync of the
+  // folder is reported, though the change may well survive.
+  return SyncParentFolder(file) ? ERROR_SUCCESS : static_cast<LONG>(Win32ErrorFromErrno(errno));
+}
+
 // Runs `change` on the hive under the writers' lock and stores the result
-// when it reports ERROR_SUCCESS.
+// when it reports ERROR_SUCCESS. Without the lock nothing is changed: two
+// writers would each drop the other's change.
 template <typename Change>
 LONG ChangeHive(Change change) {
   const std::string file = RegistryFilePath();
   if (!MakeParentDirectories(file)) return static_cast<LONG>(Win32ErrorFromErrno(errno));
   const std::string lock_path = file + ".lock";
-  const int lock = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const int lock = sys::Open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (lock < 0) return static_cast<LONG>(Win32ErrorFromErrno(errno));
-  while (flock(lock, LOCK_EX) != 0 && errno == EINTR) {
-  }
-  Hive hive = ReadHive(file);
-  LONG result = change(&hive);
-  if (result == ERROR_SUCCESS) {
-    const std::string temp = file + ".tmp" + std::to_string(getpid());
-    const std::string text = FormatHive(hive);
-    {
-      std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-      out << text;
-      out.flush();
-      if (!out) result = ERROR_WRITE_PROTECT;
-    }
-    if (result == ERROR_SUCCESS && rename(temp.c_str(), file.c_str()) != 0) {
+  LONG result = ERROR_SUCCESS;
+  while (sys::Flock(lock, LOCK_EX) != 0) {
+    if (errno != EINTR) {
       result = static_cast<LONG>(Win32ErrorFromErrno(errno));
+      break;
     }
-    if (result != ERROR_SUCCESS) unlink(temp.c_str());
   }
-  close(lock);
+  Hive hive;
+  if (result == ERROR_SUCCESS) result = ReadHive(file, &hive);
+  if (result == ERROR_SUCCESS) result = change(&hive);
+  if (result == ERROR_SUCCESS) result = ReplaceFileText(file, FormatHive(hive));
+  sys::Close(lock);  // which also lets the lock go
   return result;
 }
 
@@ -315,7 +360,9 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR sub_key, DWORD /*options*/, REGSAM desired,
   posix_layer::WString path;
   const LONG status = posix_layer::ResolveKey(key, sub_key, &path, nullptr);
   if (status != ERROR_SUCCESS) return status;
-  const Hive hive = posix_layer::ReadHive(posix_layer::RegistryFilePath());
+  Hive hive;
+  const LONG read = posix_layer::ReadHive(posix_layer::RegistryFilePath(), &hive);
+  if (read != ERROR_SUCCESS) return read;
   if (!posix_layer::KeyExists(hive, path)) return ERROR_FILE_NOT_FOUND;
   *result = posix_layer::NewKeyHandle(path, desired);
   return ERROR_SUCCESS;
@@ -349,7 +396,9 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR value_name, LPDWORD /*reserved*/, LPDWOR
   posix_layer::WString path;
   const LONG status = posix_layer::ResolveKey(key, nullptr, &path, nullptr);
   if (status != ERROR_SUCCESS) return status;
-  Hive hive = posix_layer::ReadHive(posix_layer::RegistryFilePath());
+  Hive hive;
+  const LONG read = posix_layer::ReadHive(posix_layer::RegistryFilePath(), &hive);
+  if (read != ERROR_SUCCESS) return read;
   RegKey* found = posix_layer::FindKey(&hive, path);
   if (found == nullptr) return ERROR_FILE_NOT_FOUND;
   const posix_layer::WString name = value_name != nullptr ? value_name : u"";
@@ -397,49 +446,6 @@ LONG RegSetValueExW(HKEY key, LPCWSTR value_name, DWORD /*reserved*/, DWORD type
       }
     }
     found->values.push_back(value);
-    return static_cast<LONG>(ERROR_SUCCESS);
-  });
-}
-
-LONG RegDeleteValueW(HKEY key, LPCWSTR value_name) {
-  posix_layer::WString path;
-  REGSAM access = 0;
-  const LONG status = posix_layer::ResolveKey(key, nullptr, &path, &access);
-  if (status != ERROR_SUCCESS) return status;
-  if ((access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  const posix_layer::WString name = value_name != nullptr ? value_name : u"";
-  return posix_layer::ChangeHive([&](Hive* hive) {
-    RegKey* found = posix_layer::FindKey(hive, path);
-    if (found == nullptr) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-    for (size_t i = 0; i < found->values.size(); ++i) {
-      if (posix_layer::SameName(found->values[i].name, name)) {
-        found->values.erase(found->values.begin() + static_cast<std::ptrdiff_t>(i));
-        return static_cast<LONG>(ERROR_SUCCESS);
-      }
-    }
-    return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-  });
-}
-
-LONG RegDeleteKeyW(HKEY key, LPCWSTR sub_key) {
-  if (sub_key == nullptr) return ERROR_INVALID_PARAMETER;
-  posix_layer::WString path;
-  const LONG status = posix_layer::ResolveKey(key, sub_key, &path, nullptr);
-  if (status != ERROR_SUCCESS) return status;
-  if (path.find(u'\\') == posix_layer::WString::npos) return ERROR_ACCESS_DENIED;
-  return posix_layer::ChangeHive([&](Hive* hive) {
-    if (!posix_layer::KeyExists(*hive, path)) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-    for (const RegKey& other : *hive) {
-      if (posix_layer::IsWithin(other.path, path) && other.path.size() > path.size()) {
-        return static_cast<LONG>(ERROR_ACCESS_DENIED);
-      }
-    }
-    for (size_t i = 0; i < hive->size(); ++i) {
-      if (posix_layer::SameName((*hive)[i].path, path)) {
-        hive->erase(hive->begin() + static_cast<std::ptrdiff_t>(i));
-        break;
-      }
-    }
     return static_cast<LONG>(ERROR_SUCCESS);
   });
 }

@@ -77,6 +77,8 @@ typedef struct SecurityAttributes* LPSECURITY_ATTRIBUTES;  // never dereferenced
 #define FILE_BEGIN 0u
 #define FILE_CURRENT 1u
 #define FILE_END 2u
+#define MOVEFILE_REPLACE_EXISTING 0x1u
+#define MOVEFILE_WRITE_THROUGH 0x8u
 
 #define PAGE_READONLY 0x2u
 #define PAGE_READWRITE 0x4u
@@ -92,9 +94,13 @@ typedef struct SecurityAttributes* LPSECURITY_ATTRIBUTES;  // never dereferenced
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_OUTOFMEMORY 14L
+#define ERROR_NOT_SAME_DEVICE 17L
 #define ERROR_WRITE_PROTECT 19L
+#define ERROR_NOT_READY 21L
+#define ERROR_WRITE_FAULT 29L
 #define ERROR_GEN_FAILURE 31L
 #define ERROR_SHARING_VIOLATION 32L
+#define ERROR_SHARING_BUFFER_EXCEEDED 36L
 #define ERROR_HANDLE_EOF 38L
 #define ERROR_HANDLE_DISK_FULL 39L
 #define ERROR_NOT_SUPPORTED 50L
@@ -144,11 +150,16 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high, DWORD move
 BOOL SetEndOfFile(HANDLE file);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD to_read, LPDWORD read, void* overlapped);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD to_write, LPDWORD written, void* overlapped);
+// Writes the file's data and size through to the disk (fsync).
+BOOL FlushFileBuffers(HANDLE file);
 BOOL CloseHandle(HANDLE handle);
 BOOL DeleteFileW(LPCWSTR path);
+// rename(2): replaces `new_name` in one step when MOVEFILE_REPLACE_EXISTING is
+// given (else fails with ERROR_ALREADY_EXISTS); MOVEFILE_WRITE_THROUGH also
+// syncs the folder, so the new name survives a power cut once this returns.
+BOOL MoveFileExW(LPCWSTR existing, LPCWSTR new_name, DWORD flags);
 DWORD GetFileAttributesW(LPCWSTR path);
 BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
-BOOL RemoveDirectoryW(LPCWSTR path);
 
 // A file mapping (file != INVALID_HANDLE_VALUE) of size 0 maps the whole
 // file and fails with ERROR_FILE_INVALID on an empty file; a larger size
@@ -165,6 +176,9 @@ HANDLE CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES security, DWORD pro
 LPVOID MapViewOfFile(HANDLE mapping, DWORD desired_access, DWORD offset_high, DWORD offset_low,
                      SIZE_T bytes);
 BOOL UnmapViewOfFile(LPCVOID base);
+// Writes the view's changed pages to the file (msync MS_SYNC); 0 bytes means
+// the rest of the view from `base`.
+BOOL FlushViewOfFile(LPCVOID base, SIZE_T bytes);
 
 // ---- Strings (platform/posix/strings.cpp) -------------------------------------
 
@@ -255,9 +269,6 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR value_name, LPDWORD reserved, LPDWORD ty
                       LPDWORD data_size);
 LONG RegSetValueExW(HKEY key, LPCWSTR value_name, DWORD reserved, DWORD type, const BYTE* data,
                     DWORD data_size);
-LONG RegDeleteValueW(HKEY key, LPCWSTR value_name);
-// Fails with ERROR_ACCESS_DENIED while the key has subkeys, as Windows does.
-LONG RegDeleteKeyW(HKEY key, LPCWSTR sub_key);
 LONG RegCloseKey(HKEY key);
 
 // ---- Locale (platform/posix/locale.cpp) -----------------------------------------

@@ -1,6 +1,7 @@
 // Path joins, trims, directory parts and directory trees.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 
 #include "paths/path_utils.h"
@@ -154,8 +155,7 @@ TEST(PathUtils_Tree, StopsAtTheFirstFailure) {
   // after them, and nothing below it is made.
   size_t existing = 0;
   for (WCHAR c : dir.Path()) existing += c == TEXT('\\');
-  platform_fault::Arm(platform_fault::Call::kCreateDirectory, ERROR_ACCESS_DENIED,
-                      static_cast<int>(existing));
+  platform_fault::FailCall(platform_fault::Syscall::kMkdir, EACCES, static_cast<int>(existing));
   EXPECT_EQ(0, CreateDirectoryTree((dir / TEXT("X\\Y\\")).c_str()));
   platform_fault::Reset();
   EXPECT_FALSE(PathExists(dir / TEXT("X")));
