@@ -2,6 +2,8 @@
 // mark, and the cut to the text's length at close.
 #include "ini/ini_file.h"
 
+#include <new>
+
 namespace {
 
 constexpr WCHAR kByteOrderMark = 0xFEFF;
@@ -11,6 +13,30 @@ constexpr WCHAR kByteOrderMark = 0xFEFF;
 const WCHAR kEmptyText[1] = {0};
 
 BYTE* EmptyView() { return reinterpret_cast<BYTE*>(const_cast<WCHAR*>(kEmptyText)); }
+
+// Extends a file opened for writing from `size` to `capacity` bytes of
+// zeros, written for real before the mapping is made. A mapping alone would
+// extend the file without taking its blocks (sparse, under Wine and on most
+// Linux file systems), and on a full disk the first write into such a page
+// of the view would fault and kill the process; this way a full disk is an
+// ordinary ERROR_DISK_FULL here, and the open fails cleanly.
+BOOL ReserveRoom(HANDLE file, DWORD size, DWORD capacity) {
+  if (capacity <= size) return TRUE;
+  if (SetFilePointer(file, static_cast<LONG>(size), nullptr, FILE_BEGIN) ==
+      INVALID_SET_FILE_POINTER) {
+    return FALSE;
+  }
+  const DWORD count = capacity - size;
+  BYTE* zeros = new (std::nothrow) BYTE[count]();
+  if (zeros == nullptr) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+  }
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, zeros, count, &written, nullptr) && written == count;
+  delete[] zeros;
+  return ok;
+}
 
 }  // namespace
 
@@ -30,6 +56,7 @@ int IniFile::IniOpen(LPCWSTR path, DWORD access, DWORD room) {
   if (size == INVALID_FILE_SIZE || size % 2 != 0) {
     CloseHandle(file_);
     file_ = nullptr;
+    if (size != INVALID_FILE_SIZE) SetLastError(ERROR_FILE_INVALID);
     return 0;
   }
 
@@ -42,26 +69,35 @@ int IniFile::IniOpen(LPCWSTR path, DWORD access, DWORD room) {
   }
 
   capacity_ = writing ? (size > room ? size : room) : 0;
+  if (writing && !ReserveRoom(file_, size, capacity_)) {
+    const DWORD error = GetLastError();
+    // What was reserved goes again; the new file is as empty as
+    // CREATE_ALWAYS made it.
+    if (SetFilePointer(file_, 0, nullptr, FILE_BEGIN) == 0) SetEndOfFile(file_);
+    CloseHandle(file_);
+    file_ = nullptr;
+    SetLastError(error);
+    return 0;
+  }
   if (!writing && size == 0) {
     view_ = EmptyView();
   } else {
     mapping_ = CreateFileMappingW(file_, nullptr, writing ? PAGE_READWRITE : PAGE_READONLY, 0,
                                   capacity_, name);
-    if (mapping_ == nullptr) {
-      CloseHandle(file_);
-      file_ = nullptr;
-      return 0;
+    if (mapping_ != nullptr) {
+      view_ = static_cast<BYTE*>(
+          MapViewOfFile(mapping_, writing ? FILE_MAP_WRITE : FILE_MAP_READ, 0, 0, 0));
     }
-    view_ = static_cast<BYTE*>(
-        MapViewOfFile(mapping_, writing ? FILE_MAP_WRITE : FILE_MAP_READ, 0, 0, 0));
     if (view_ == nullptr) {
-      CloseHandle(mapping_);
+      const DWORD error = GetLastError();
+      if (mapping_ != nullptr) CloseHandle(mapping_);
       mapping_ = nullptr;
-      // The mapping grew the new file to its capacity; a failed opening for
-      // writing leaves it as empty as CREATE_ALWAYS made it.
+      // The room was reserved in the new file; a failed opening for writing
+      // leaves it as empty as CREATE_ALWAYS made it.
       if (writing && SetFilePointer(file_, 0, nullptr, FILE_BEGIN) == 0) SetEndOfFile(file_);
       CloseHandle(file_);
       file_ = nullptr;
+      SetLastError(error);
       return 0;
     }
   }
@@ -92,31 +128,41 @@ int IniFile::IniOpen(LPCWSTR path, DWORD access, DWORD room) {
 }
 
 BOOL IniFile::IniClose() {
+  const bool writing = (access_ & GENERIC_WRITE) != 0;
+  // Every step runs whatever an earlier one gave; the result says whether
+  // all of them succeeded, so a caller knows the file holds the text.
+  BOOL done = TRUE;
   if (view_ != nullptr) {
-    if (view_ != EmptyView()) UnmapViewOfFile(view_);
+    if (view_ != EmptyView()) {
+      // Windows writes a view's pages only when told to (FlushFileBuffers
+      // does not reach them).
+      if (writing && !FlushViewOfFile(view_, 0)) done = FALSE;
+      UnmapViewOfFile(view_);
+    }
     view_ = nullptr;
   }
   if (mapping_ != nullptr) {
     CloseHandle(mapping_);
     mapping_ = nullptr;
   }
-  BOOL result = 0;
   if (file_ != nullptr) {
     // Only after the view and the mapping are gone may the file be cut:
-    // Windows refuses to shorten a mapped file.
-    if ((access_ & GENERIC_WRITE) != 0) {
-      if (SetFilePointer(file_, static_cast<LONG>(used_length_), nullptr, FILE_BEGIN) !=
-          INVALID_SET_FILE_POINTER) {
-        SetEndOfFile(file_);
-      } else {
-        GetLastError();
+    // Windows refuses to shorten a mapped file. The sync after the cut makes
+    // the text and the file's length durable together.
+    if (writing) {
+      if (SetFilePointer(file_, static_cast<LONG>(used_length_), nullptr, FILE_BEGIN) ==
+              INVALID_SET_FILE_POINTER ||
+          !SetEndOfFile(file_) || !FlushFileBuffers(file_)) {
+        done = FALSE;
       }
     }
-    result = CloseHandle(file_);
+    if (!CloseHandle(file_)) done = FALSE;
     file_ = nullptr;
+  } else {
+    done = FALSE;
   }
   text_start_ = text_end_ = section_hint_ = nullptr;
   used_length_ = 0;
   capacity_ = 0;
-  return result;
+  return done;
 }

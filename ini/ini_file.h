@@ -42,13 +42,18 @@ class IniFile {
 
   // Opens `path` for reading (GENERIC_READ: shared with other readers) or
   // writing (GENERIC_WRITE: exclusive, always starting from an empty file,
-  // with `room` bytes of capacity for the text). Closes whatever was open
-  // first. Returns 1, or 0 with the object closed.
+  // with `room` bytes of capacity for the text, reserved on the disk before
+  // the file is mapped). Closes whatever was open first. Returns 1, or 0 with
+  // the object closed and GetLastError() telling why: among others
+  // ERROR_FILE_INVALID for a file of odd size, ERROR_DISK_FULL when the room
+  // cannot be had.
   int IniOpen(LPCWSTR path, DWORD access, DWORD room);
 
-  // Releases the view and the mapping, then cuts a file opened for writing to
-  // exactly its byte-order mark and text, and closes it. Returns the result of
-  // closing the file, or 0 when nothing was open.
+  // Releases the view and the mapping, then, for a file opened for writing,
+  // cuts it to exactly its byte-order mark and text and flushes it to the
+  // disk; closes the file. Returns nonzero when every step succeeded (for a
+  // writer: the text is on the disk with exactly its length); 0 when one
+  // failed or nothing was open.
   BOOL IniClose();
 
   // ---- Reading ----

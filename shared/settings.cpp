@@ -1,5 +1,7 @@
 #include "shared/settings.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -88,6 +90,93 @@ void SetCommonEntryDefaults(LanguageEntry* entry) {
   entry->Word136 = 0;
 }
 
+// The records the write-back stores, in this order, in section "option".
+struct WrittenRecord {
+  LPCWSTR key;
+  size_t offset;  // in the PreferenceBlock
+  DWORD count;
+};
+const WrittenRecord kWrittenRecords[] = {
+    {kHeaderKey, offsetof(PreferenceBlock, Header), sizeof(HeaderRecord)},
+    {kChineseKey, offsetof(PreferenceBlock, Entries) + kChineseEntry * sizeof(LanguageEntry),
+     sizeof(LanguageEntry)},
+    {kLatinKey, offsetof(PreferenceBlock, Entries) + kLatinEntry * sizeof(LanguageEntry),
+     sizeof(LanguageEntry)},
+    {kExtendKey, offsetof(PreferenceBlock, ExtendWord0),
+     sizeof(PreferenceBlock::ExtendWord0) + sizeof(PreferenceBlock::ExtendSize)},
+};
+
+// A settings file this large is not one the tool wrote; it is not rewritten.
+constexpr uint64_t kMaxWriteRoom = 0x10000000;
+
+bool IsWrittenKey(LPCWSTR section, LPCWSTR key) {
+  if (_wcsicmp(section, kOptionSection) != 0) return false;
+  for (const WrittenRecord& record : kWrittenRecords) {
+    if (_wcsicmp(key, record.key) == 0) return true;
+  }
+  return false;
+}
+
+// The new text is written beside the settings file, under the same name
+// with the extension ".tmp" (of the same length, so it fits wherever the
+// path does), and then renamed over it. False when no such name can be made.
+bool TempPathFor(LPCWSTR path, WCHAR (&temp)[MAX_PATH]) {
+  if (FAILED(StringCchCopyW(temp, MAX_PATH, path))) return false;
+  WCHAR* dot = wcsrchr(temp, TEXT('.'));
+  const WCHAR* slash = wcsrchr(temp, TEXT('\\'));
+  if (dot != nullptr && (slash == nullptr || dot > slash)) *dot = 0;
+  return SUCCEEDED(StringCchCatW(temp, MAX_PATH, TEXT(".tmp")));
+}
+
+// The start of the next name in a list of zero-terminated names.
+const WCHAR* NextName(const WCHAR* name) { return name + wcslen(name) + 1; }
+
+// Copies every key that a reader of `old_file` sees into `new_file`, but for
+// the records the write-back has just stored, so that nothing the file held
+// is lost because this tool does not know it ("NumRange" among them). Values
+// are copied as the reader gives them; comments are not kept. False when a
+// key could not be copied (no memory, no room).
+bool CarryOver(IniFile* old_file, IniFile* new_file) {
+  // No list or value can be longer than the whole text.
+  const size_t size = static_cast<size_t>(old_file->TextEnd() - old_file->TextStart()) + 2;
+  WCHAR* sections = new (std::nothrow) WCHAR[size];
+  WCHAR* keys = new (std::nothrow) WCHAR[size + 1];
+  WCHAR* value = new (std::nothrow) WCHAR[size + 2];
+  bool ok = sections != nullptr && keys != nullptr && value != nullptr;
+  if (ok) old_file->IniGetString(nullptr, nullptr, nullptr, sections, static_cast<int>(size));
+  for (const WCHAR* section = sections; ok && *section != 0; section = NextName(section)) {
+    // Listed one column in: a key that starts like a comment or a header
+    // stays a key only behind a blank, as it stood in the old file.
+    WCHAR* listed = keys + 1;
+    old_file->IniGetString(section, nullptr, nullptr, listed, static_cast<int>(size));
+    for (WCHAR* key = listed; ok && *key != 0; key = const_cast<WCHAR*>(NextName(key))) {
+      if (IsWrittenKey(section, key)) continue;
+      const int length =
+          old_file->IniGetString(section, key, nullptr, value + 1, static_cast<int>(size));
+      WCHAR* text = value + 1;
+      // A value that still has enclosing quotes lost a pair when read; the
+      // writer quotes only values with outer blanks, so the pair is put back.
+      if (length >= 2 && text[0] == TEXT('"') && text[length - 1] == TEXT('"')) {
+        value[0] = TEXT('"');
+        value[length + 1] = TEXT('"');
+        value[length + 2] = 0;
+        text = value;
+      }
+      WCHAR* name = key;
+      if (key[0] == TEXT(';') || key[0] == TEXT('#') || key[0] == TEXT('[')) {
+        key[-1] = TEXT(' ');  // the end of the previous name, or the spare unit
+        name = key - 1;
+      }
+      ok = new_file->IniSetString(section, name, text) != 0;
+      if (name != key) key[-1] = 0;
+    }
+  }
+  delete[] sections;
+  delete[] keys;
+  delete[] value;
+  return ok;
+}
+
 }  // namespace
 
 void SetChineseEntryDefaults(LanguageEntry* entry) {
@@ -134,12 +223,17 @@ void SetHeaderDefaults(PreferenceSection* section) {
   header->Word20 = 0x0A30C000;
   header->Word44 = 1;
   // Up to four bytes of the value, whatever its type; a longer value is not
-  // read at all.
+  // read at all. The value goes through a buffer of its own and is taken
+  // only on success: after ERROR_MORE_DATA Windows leaves the buffer's
+  // content undefined.
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kHotkeyKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-    DWORD size = sizeof(header->Hotkey);
-    RegQueryValueExW(key, kHotkeyValue, nullptr, nullptr, reinterpret_cast<LPBYTE>(&header->Hotkey),
-                     &size);
+    DWORD hotkey = 0;
+    DWORD size = sizeof(hotkey);
+    if (RegQueryValueExW(key, kHotkeyValue, nullptr, nullptr, reinterpret_cast<LPBYTE>(&hotkey),
+                         &size) == ERROR_SUCCESS) {
+      header->Hotkey = hotkey;
+    }
     RegCloseKey(key);
   }
   if (header->Hotkey == 0) header->Hotkey = kDefaultHotkey;
@@ -197,23 +291,40 @@ int LoadRecoSettings(PreferenceSection* section, LPCWSTR data_dir) {
 }
 
 int WriteBackSettings(PreferenceSection* section) {
-  PreferenceBlock* block = section != nullptr ? section->Block() : nullptr;
-  if (block == nullptr) return 1;
-  // Opening for writing starts the file afresh. "NumRange" is not among the
-  // keys written: the tool never changes it, and a file without it loads
-  // the same default the tool started with.
-  IniFile ini;
-  ini.IniOpen(block->SettingsPath, GENERIC_WRITE, kIniWriteRoom);
-  ini.IniSetRecord(kOptionSection, kHeaderKey, reinterpret_cast<const BYTE*>(&block->Header),
-                   sizeof(block->Header));
-  ini.IniSetRecord(kOptionSection, kChineseKey,
-                   reinterpret_cast<const BYTE*>(&block->Entries[kChineseEntry]),
-                   sizeof(LanguageEntry));
-  ini.IniSetRecord(kOptionSection, kLatinKey,
-                   reinterpret_cast<const BYTE*>(&block->Entries[kLatinEntry]),
-                   sizeof(LanguageEntry));
-  ini.IniSetRecord(kOptionSection, kExtendKey, reinterpret_cast<const BYTE*>(&block->ExtendWord0),
-                   sizeof(block->ExtendWord0) + sizeof(block->ExtendSize));
-  ini.IniClose();
+  const PreferenceBlock* block = section != nullptr ? section->Block() : nullptr;
+  if (block != nullptr) WriteSettingsFile(block->SettingsPath, block);
   return 1;
+}
+
+int WriteSettingsFile(LPCWSTR path, const PreferenceBlock* block) {
+  WCHAR temp[MAX_PATH];
+  if (path == nullptr || block == nullptr || !TempPathFor(path, temp)) return 0;
+  IniFile old_file;
+  bool ok = old_file.IniOpen(path, GENERIC_READ, 0) != 0;
+  if (!ok) {
+    // Nothing to keep: no file yet, or one that no load can read either. Any
+    // other failure may be passing, and the file may hold what only it has.
+    const DWORD error = GetLastError();
+    ok = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+         error == ERROR_FILE_INVALID;
+  }
+  // Room for the records and for everything carried over, whose lines may
+  // each grow by a line break or a pair of quotes.
+  const uint64_t room = kIniWriteRoom + 2 * static_cast<uint64_t>(old_file.UsedLength());
+  IniFile new_file;
+  ok = ok && room <= kMaxWriteRoom &&
+       new_file.IniOpen(temp, GENERIC_WRITE, static_cast<DWORD>(room));
+  const auto* bytes = reinterpret_cast<const BYTE*>(block);
+  for (const WrittenRecord& record : kWrittenRecords) {
+    ok = ok && new_file.IniSetRecord(kOptionSection, record.key, bytes + record.offset,
+                                     record.count) != 0;
+  }
+  ok = ok && (!old_file.IsOpen() || CarryOver(&old_file, &new_file));
+  old_file.IniClose();
+  // Closing flushes the new text and its length to the disk; only a file
+  // known to be whole replaces the old one.
+  ok = new_file.IniClose() && ok;
+  ok = ok && MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) DeleteFileW(temp);
+  return ok ? 1 : 0;
 }

@@ -35,8 +35,19 @@ void SetChineseEntryDefaults(LanguageEntry* entry);
 void SetLatinEntryDefaults(LanguageEntry* entry);
 
 // Rewrites the settings file named by SettingsPath with the header record,
-// entries 0 and 1 and the extension pair. Returns 1 in every case; a file
-// that cannot be written is left as the writer leaves it.
+// entries 0 and 1 and the extension pair (WriteSettingsFile). Returns 1 in
+// every case: the write-back at exit reports nothing.
 int WriteBackSettings(PreferenceSection* section);
+
+// Replaces the settings file `path` with one whose section "option" starts
+// with the records "option", "SCRange", "LatinRange" and "Extend" of `block`,
+// followed by every other key and section the old file held. The new text is
+// written to a temporary file beside it (the same name with ".tmp"), flushed,
+// and renamed over the old file in one step, so that at every instant, a
+// crash or a power cut included, the file is the whole old one or the whole
+// new one. Returns 1 when the new file is in place; 0 when the old file is
+// left exactly as it was (no room on the disk, a read-only folder, an old
+// file that could not be read just now), with the temporary file removed.
+int WriteSettingsFile(LPCWSTR path, const PreferenceBlock* block);
 
 #endif  // RECO_SHARED_SETTINGS_H_

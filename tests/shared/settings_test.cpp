@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "paths/path_utils.h"
+#include "platform/fault.h"
+#include "tests/fault_loop.h"
 #include "tests/shared/test_env.h"
 #include "tests/test_support.h"
 
@@ -279,6 +281,71 @@ TEST_F(SettingsTest, Settings_WriteBackThenLoadGivesTheSameBytes) {
   std::memcpy(Block()->SettingsPath, missing.c_str(), missing.size() * sizeof(WCHAR));
   EXPECT_EQ(1, WriteBackSettings(&section_));
   EXPECT_FALSE(test_support::PathExists(missing));
+}
+
+// The file as the write-back writes it for the block: the four records.
+std::string RecordsText(const PreferenceBlock* block) {
+  return "[option]\r\noption=" + RecordText(BytesOf(block, 0, 92)) +
+         "\r\nSCRange=" + RecordText(BytesOf(block, 92, 172)) +
+         "\r\nLatinRange=" + RecordText(BytesOf(block, 264, 172)) +
+         "\r\nExtend=" + RecordText(BytesOf(block, 1996, 8)) + "\r\n";
+}
+
+TEST_F(SettingsTest, Settings_WriteBackKeepsWhatItDoesNotWrite) {
+  Load();
+  struct Case {
+    Bytes old_file;
+    const char* option_keys;  // carried into "[option]" after the records
+    const char* sections;     // carried after it
+  };
+  const auto utf16 = [](const char* text) { return test_support::Utf16Bytes(FromUtf8(text)); };
+  const Case cases[] = {
+      {utf16("[option]\r\nNumRange=0000300030\r\nSCRange=00\r\n"), "NumRange=0000300030\r\n",
+       ""},  // 0
+      // 1: blanks and quotes as the reader saw them; a key that looks like a
+      // comment stays a key; comments go
+      {utf16("; note\n[User]\nName = \" a \"\n ;odd=1\nQ=\"\"x\"\"\n[OPTION]\nextend=1\nX=\n"),
+       "X=\r\n", "[User]\r\nName=\" a \"\r\n ;odd=1\r\nQ=\"\"x\"\"\r\n"},
+      {{0x41, 0x00, 0x42}, "", ""},  // 2: odd size: nothing any load could read
+  };
+  for (size_t row = 0; row < std::size(cases); ++row) {
+    SCOPED_TRACE("row " + std::to_string(row));
+    ASSERT_TRUE(test_support::WriteFileBytes(SettingsFile(), cases[row].old_file));
+    EXPECT_EQ(1, WriteBackSettings(&section_));
+    Bytes file;
+    ASSERT_TRUE(test_support::ReadFileBytes(SettingsFile(), &file));
+    const std::string text = RecordsText(Block()) + cases[row].option_keys + cases[row].sections;
+    EXPECT_EQ("", FirstDifference(file, test_support::Utf16Bytes(FromUtf8(text))));
+  }
+}
+
+// Every system call of the write-back fails in turn, and the process is
+// ended at each in turn: the file is always the whole old one or the whole
+// new one, and a temporary file left behind goes with the next write-back.
+TEST_F(SettingsTest, Settings_WriteBackLeavesOldOrNewAtEveryCall) {
+  if (!platform_fault::FaultHookAvailable()) GTEST_SKIP() << "no fault hook on this platform";
+  Load();
+  const Bytes old_file =
+      test_support::Utf16Bytes(FromUtf8("[option]\r\nNumRange=0000300030\r\n[User]\r\nK=V\r\n"));
+  ASSERT_TRUE(test_support::WriteFileBytes(SettingsFile(), old_file));
+  ASSERT_EQ(1, WriteSettingsFile(SettingsFile().c_str(), Block()));
+  Bytes new_file;
+  ASSERT_TRUE(test_support::ReadFileBytes(SettingsFile(), &new_file));
+  const auto check = [&](long n, bool completed) {
+    Bytes file;
+    ASSERT_TRUE(test_support::ReadFileBytes(SettingsFile(), &file)) << "call " << n;
+    EXPECT_TRUE(file == new_file || (!completed && file == old_file))
+        << "call " << n << ": " << FirstDifference(file, old_file);
+    if (completed) {
+      EXPECT_FALSE(test_support::PathExists(DataDir() + TEXT("Config\\Settings.tmp")));
+    }
+    ASSERT_TRUE(test_support::WriteFileBytes(SettingsFile(), old_file));
+  };
+  const auto write_back = [&] { WriteBackSettings(&section_); };
+  const long calls = fault_loop::ForEachFailedCall(write_back, check);
+  EXPECT_GE(calls, 20);
+  RecordProperty("system_calls", static_cast<int>(calls));
+  EXPECT_EQ(calls, fault_loop::ForEachCrash(write_back, check));
 }
 
 TEST(Settings_NoView, LoadAndWriteBackAreHarmless) {
