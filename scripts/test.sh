@@ -119,7 +119,26 @@ windows() {
   # Retried once: a Wine process now and then ends at start-up, in a few
   # milliseconds and without a word, before any program code has run.
   RECO_CTEST_RETRY=1 phase "windows: test" run_ctest "$dir"
+  phase "windows: full disk and kills" run_reliability "$dir"
   wine_session_stop
+}
+
+# The settings write-back end to end under Wine (scripts/wine-reliability.sh);
+# its closing "N passed, N failed" line adds to the totals.
+run_reliability() {
+  local log counts
+  log=$(mktemp)
+  bash "$repo/scripts/wine-reliability.sh" "$1" 2>&1 | tee "$log"
+  local status=${PIPESTATUS[0]}
+  counts=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
+  rm -f "$log"
+  if [[ -z $counts ]]; then
+    total_failed=$((total_failed + 1))
+    return 1
+  fi
+  total_passed=$((total_passed + ${counts%% passed*}))
+  total_failed=$((total_failed + $(sed -E 's/.*, ([0-9]+) failed/\1/' <<<"$counts")))
+  return "$status"
 }
 
 # ---- Fuzz targets ---------------------------------------------------------------------

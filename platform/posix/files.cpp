@@ -453,7 +453,10 @@ BOOL MoveFileExW(LPCWSTR existing, LPCWSTR new_name, DWORD flags) {
     return FALSE;
   }
   if (sys::Rename(from.c_str(), to.c_str()) != 0) {
-    posix_layer::SetErrorForPath(errno, errno == ENOENT ? from : to);
+    // ENOENT names either side: the source, or the target's folder.
+    const int error = errno;
+    const bool source_missing = error == ENOENT && sys::Stat(from.c_str(), &st) != 0;
+    posix_layer::SetErrorForPath(error, source_missing ? from : to);
     return FALSE;
   }
   // The new name is durable only once its folder is: rename(2) changes the

@@ -41,7 +41,9 @@ std::string FileText(const WString& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-const WString kMarker = L"[e2e]\r\nUntouched=1\r\n";
+// A comment line: a rewrite keeps every key and section of the old file,
+// but not its comments.
+const WString kMarker = L"; untouched\r\n";
 
 }  // namespace
 

@@ -139,7 +139,7 @@ TEST(IniOpen_Sharing, WriterHoldsTheFileAlone) {
 TEST(IniOpen_Faults, EveryFailedCallReleasesWhatItHeld) {
   if (!platform_fault::FaultHookAvailable()) GTEST_SKIP() << "no fault hook on this platform";
   TempDir dir;
-  for (const DWORD access : {GENERIC_READ, GENERIC_WRITE}) {
+  for (const DWORD access : {DWORD{GENERIC_READ}, DWORD{GENERIC_WRITE}}) {
     SCOPED_TRACE(access == GENERIC_READ ? "reading" : "writing");
     WString path = WriteIni(dir, "[A]\r\n");
     IniFile ini;

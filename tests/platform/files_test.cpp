@@ -260,6 +260,8 @@ TEST(Files_Errors, FailingCallsReportTheWin32Error) {
       // 5
       {"SetEndOfFile(read-only file)", [=] { return !SetEndOfFile(r); }, ERROR_ACCESS_DENIED,
        kBadParameter},
+      {"FlushFileBuffers(read-only file)", [=] { return !FlushFileBuffers(r); },
+       ERROR_ACCESS_DENIED},
       {"MapViewOfFile(file)", [=] { return !MapViewOfFile(f, FILE_MAP_READ, 0, 0, 0); },
        kBadHandle},
       {"MapViewOfFile(null)", [=] { return !MapViewOfFile(nullptr, FILE_MAP_READ, 0, 0, 0); },
@@ -357,6 +359,37 @@ TEST(Files_Paths, DispositionsDirectoriesAndMissingParents) {
   Bytes bytes;  // CREATE_ALWAYS emptied the existing file
   ASSERT_TRUE(ReadFileBytes(dir / TEXT("existing.ini"), &bytes));
   EXPECT_TRUE(bytes.empty());
+}
+
+// The settings write-back ends by renaming its new file over the old one.
+TEST(Files_Move, ReplacesOnlyWhenAsked) {
+  TempDir dir;
+  ASSERT_TRUE(WriteFileBytes(dir / TEXT("new"), {1}) && WriteFileBytes(dir / TEXT("old"), {2}) &&
+              WriteFileBytes(dir / TEXT("other"), {3}));
+  const DWORD replace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  struct Case {
+    const WCHAR *from, *to;
+    DWORD flags;
+    DWORD error;  // ERROR_SUCCESS: moved
+  } const kCases[] = {
+      {TEXT("other"), TEXT("old"), 0, ERROR_ALREADY_EXISTS},               // 0
+      {TEXT("missing"), TEXT("old"), replace, ERROR_FILE_NOT_FOUND},       // 1
+      {TEXT("other"), TEXT("nodir\\old"), replace, ERROR_PATH_NOT_FOUND},  // 2
+      {TEXT("new"), TEXT("old"), replace, ERROR_SUCCESS},                  // 3
+  };
+  for (size_t i = 0; i < std::size(kCases); ++i) {
+    const Case& c = kCases[i];
+    const auto [moved, error] =
+        Call([&] { return MoveFileExW((dir / c.from).c_str(), (dir / c.to).c_str(), c.flags); });
+    EXPECT_EQ(c.error == ERROR_SUCCESS, moved != FALSE) << "row " << i;
+    if (!moved) {
+      EXPECT_EQ(c.error, error) << "row " << i;
+    }
+  }
+  Bytes bytes;
+  ASSERT_TRUE(ReadFileBytes(dir / TEXT("old"), &bytes));
+  EXPECT_EQ(Bytes{1}, bytes);
+  EXPECT_FALSE(test_support::PathExists(dir / TEXT("new")));
 }
 
 }  // namespace

@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# Under Wine, end to end: the settings write-back of recorange.exe on a full
+# disk, and killed at many instants of its exit. Every run must leave the
+# settings file whole: the old one or the new one, never an empty or
+# zero-filled file, and the program must never fault.
+#
+#   scripts/wine-reliability.sh BUILD_DIR
+#
+# Uses the Wine session of BUILD_DIR (scripts/wine-session.sh), starting one
+# when none is running. The full-disk runs mount a small tmpfs over the
+# settings folder, which needs root; without it they are skipped with a
+# message. Prints one line per run and a closing "N passed, N failed".
+#
+# Environment: RECO_FULL_DISK_RUNS (default 10), RECO_KILL_RUNS (default 24).
+set -uo pipefail
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+dir=$(cd "${1:?usage: wine-reliability.sh BUILD_DIR}" && pwd)
+full_disk_runs=${RECO_FULL_DISK_RUNS:-10}
+kill_runs=${RECO_KILL_RUNS:-24}
+recorange=$(find "$dir" -name recorange.exe -path '*app*' | head -n1)
+recoctl=$(find "$dir" -name recoctl.exe | head -n1)
+[[ -n $recorange && -n $recoctl ]] || { echo "no recorange.exe or recoctl.exe under $dir"; exit 1; }
+
+# shellcheck source=scripts/wine-session.sh
+source "$repo/scripts/wine-session.sh"
+if [[ -z ${WINEPREFIX:-} ]]; then
+  wine_session_start "$dir" || exit 1
+  trap wine_session_stop EXIT
+fi
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); printf 'ok    %s\n' "$*"; }
+fail() { failed=$((failed + 1)); printf 'FAIL  %s\n' "$*"; }
+
+ctl() { wine "$recoctl" "$@" </dev/null >/dev/null 2>&1; }
+
+# Starts the program and waits for its page; sets page_pid.
+open_page() {
+  wine "$recorange" </dev/null >/dev/null 2>&1 &
+  page_pid=$!
+  ctl page wait --timeout 30
+}
+
+# One whole run: open the page, set the space check box (on or off), confirm,
+# and return the program's exit status.
+run_once() {
+  open_page || { kill -9 "$page_pid" 2>/dev/null; wait "$page_pid"; return 99; }
+  ctl page check 305 "$1"
+  ctl page ok
+  wait "$page_pid"
+}
+
+# The first run makes the data folder; then the two files a run can leave.
+run_once off >/dev/null
+config=$(find "$WINEPREFIX/drive_c/users" -path '*System/QXLum/VEQ/Config' -type d | head -n1)
+settings=$config/Settings.ini
+temp=$config/Settings.tmp
+[[ -f $settings ]] || { echo "the program wrote no settings file"; exit 1; }
+work=$(mktemp -d)
+cp "$settings" "$work/off"
+run_once on
+cp "$settings" "$work/on"
+if cmp -s "$work/off" "$work/on"; then
+  echo "the check box made no difference to the settings file"
+  exit 1
+fi
+
+# Full disk: the settings folder on a tmpfs of 64 KiB holding the old file,
+# filled to the last page or with one page free (both less than the room a
+# writer reserves). The program exits 0 and the old file stays as it was.
+full_disk() {
+  local run status free
+  if ! mount -t tmpfs -o size=64k tmpfs "$work" 2>/dev/null; then
+    echo "skipped: the full-disk runs need to mount a tmpfs (root)"
+    return
+  fi
+  umount "$work"
+  cp "$work/off" "$work/old"
+  for ((run = 1; run <= full_disk_runs; run++)); do
+    mount -t tmpfs -o size=64k tmpfs "$config" || { fail "full disk: cannot mount"; return; }
+    cp "$work/old" "$settings"
+    free=$(( run % 2 ? 0 : 4096 ))
+    dd if=/dev/zero of="$config/filler" bs=4096 count=64 status=none 2>/dev/null
+    if ((free > 0)); then
+      rm -f "$config/filler"
+      dd if=/dev/zero of="$config/filler" bs=4096 \
+        count=$(( $(stat -f -c '%a' "$config") - 1 )) status=none 2>/dev/null
+    fi
+    run_once on
+    status=$?
+    if [[ $status == 0 ]] && cmp -s "$settings" "$work/old" && [[ ! -e $temp ]]; then
+      pass "full disk, $free bytes free: exit 0, old file intact"
+    else
+      fail "full disk, $free bytes free: exit $status, $(cmp "$settings" "$work/old" 2>&1)"
+    fi
+    umount "$config"
+  done
+}
+
+# Kills: the program confirmed, then killed after a growing delay, across
+# its exit and write-back (the delays are measured from the start of the
+# command that confirms). The file is then the old one or the new one; the
+# next normal run starts from it and removes any temporary file left.
+kills() {
+  local run delay state
+  for ((run = 1; run <= kill_runs; run++)); do
+    cp "$work/off" "$settings"
+    open_page || { fail "kill $run: the page did not open"; kill -9 "$page_pid"; continue; }
+    ctl page check 305 on
+    # The program ends about 170 to 220 ms after "page ok" starts here.
+    delay=$((100 + (run - 1) * 6))
+    ctl page ok &
+    local ok_pid=$!
+    sleep "$(printf '0.%03d' "$delay")"
+    kill -9 "$page_pid" 2>/dev/null && state="killed" || state="had ended"
+    wait "$page_pid" 2>/dev/null
+    wait "$ok_pid" 2>/dev/null
+    if cmp -s "$settings" "$work/off"; then
+      pass "kill at +$delay ms ($state): old file"
+    elif cmp -s "$settings" "$work/on"; then
+      pass "kill at +$delay ms ($state): new file"
+    else
+      fail "kill at +$delay ms ($state): $(wc -c <"$settings") bytes, neither old nor new"
+    fi
+  done
+  if run_once on && cmp -s "$settings" "$work/on" && [[ ! -e $temp ]]; then
+    pass "a normal run after the kills: new file, no temporary file left"
+  else
+    fail "a normal run after the kills"
+  fi
+}
+
+full_disk
+kills
+rm -rf "$work"
+echo "$passed passed, $failed failed"
+((failed == 0))
