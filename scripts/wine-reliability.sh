@@ -99,30 +99,37 @@ full_disk() {
   done
 }
 
-# Kills: the program confirmed, then killed after a growing delay, across
-# its exit and write-back (the delays are measured from the start of the
-# command that confirms). The file is then the old one or the new one; the
-# next normal run starts from it and removes any temporary file left.
+# Kills: the program confirmed, then killed a growing time after its
+# write-back began, as seen from here: the moment the temporary file appears
+# or the settings file changes (a timing from the confirmation would be
+# swamped by the close, whose time varies by more than the write-back takes).
+# The file is then the old one or the new one; the next normal run starts
+# from it and removes any temporary file left behind.
 kills() {
-  local run delay state
+  local run delay state ok_pid i
   for ((run = 1; run <= kill_runs; run++)); do
     cp "$work/off" "$settings"
+    rm -f "$temp"
+    touch -d '-1 second' "$settings"
+    touch "$work/mark"
     open_page || { fail "kill $run: the page did not open"; kill -9 "$page_pid"; continue; }
     ctl page check 305 on
-    # The program ends about 170 to 220 ms after "page ok" starts here.
-    delay=$((100 + (run - 1) * 6))
+    # The write-back takes a millisecond or two here: the delay is counted in
+    # turns of an empty loop (about a microsecond each), not in sleeps.
+    delay=$(((run - 1) * 100))
     ctl page ok &
-    local ok_pid=$!
-    sleep "$(printf '0.%03d' "$delay")"
+    ok_pid=$!
+    until [[ -e $temp || $settings -nt $work/mark ]] || ! kill -0 "$page_pid" 2>/dev/null; do :; done
+    for ((i = 0; i < delay; i++)); do :; done
     kill -9 "$page_pid" 2>/dev/null && state="killed" || state="had ended"
     wait "$page_pid" 2>/dev/null
     wait "$ok_pid" 2>/dev/null
     if cmp -s "$settings" "$work/off"; then
-      pass "kill at +$delay ms ($state): old file"
+      pass "kill $delay turns into the write-back ($state): old file"
     elif cmp -s "$settings" "$work/on"; then
-      pass "kill at +$delay ms ($state): new file"
+      pass "kill $delay turns into the write-back ($state): new file"
     else
-      fail "kill at +$delay ms ($state): $(wc -c <"$settings") bytes, neither old nor new"
+      fail "kill $delay turns into the write-back ($state): $(wc -c <"$settings") bytes, neither old nor new"
     fi
   done
   if run_once on && cmp -s "$settings" "$work/on" && [[ ! -e $temp ]]; then
