@@ -14,9 +14,8 @@
 #include "shared/messages.h"
 #include "shared/preference_block.h"
 #include "shared/sections.h"
-#include "tools/recoctl/build_commands.h"
+#include "tools/recoctl/block_decoder.h"
 #include "tools/recoctl/host.h"
-#include "tools/recoctl/live_commands.h"
 
 namespace live_windows {
 namespace {
