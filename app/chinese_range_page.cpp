@@ -22,7 +22,7 @@ INT_PTR ChineseRangePage::OnInitTexts(HWND, UINT, WPARAM, LPARAM) {
 
 INT_PTR ChineseRangePage::OnLoad(HWND, UINT, WPARAM, LPARAM) {
   const LanguageEntry* entry = Entry();
-  if (entry == nullptr) return kNoEntry;
+  if (entry == nullptr) return RANGE_PAGE_NO_ENTRY;
   if (HWND charset = Control(IDC_CHARSET)) {
     SendMessageW(charset, CB_SETCURSEL, static_cast<WPARAM>(CharsetItem(entry->Charset)), 0);
   }
@@ -36,7 +36,7 @@ INT_PTR ChineseRangePage::OnLoad(HWND, UINT, WPARAM, LPARAM) {
 
 INT_PTR ChineseRangePage::OnSave(HWND, UINT, WPARAM, LPARAM) {
   LanguageEntry* entry = Entry();
-  if (entry == nullptr) return kNoEntry;
+  if (entry == nullptr) return RANGE_PAGE_NO_ENTRY;
   if (HWND charset = Control(IDC_CHARSET)) {
     entry->Charset = CharsetForItem(static_cast<int>(SendMessageW(charset, CB_GETCURSEL, 0, 0)));
   }

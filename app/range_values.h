@@ -6,11 +6,6 @@
 
 #include "platform/platform.h"
 
-// Character-set values of a Chinese entry and the items of its combo box.
-constexpr DWORD kCharsetGb2312 = 4097;
-constexpr DWORD kCharsetGbk = 4098;
-constexpr DWORD kCharsetGb18030 = 4099;
-
 // The combo item the load selects for `charset`.
 int CharsetItem(DWORD charset);
 // The charset the save stores for the selected `item` (-1: no selection).

@@ -52,11 +52,11 @@ Json RangeBits(DWORD value, const Bit (&bits)[N]) {
 
 const char* CharsetName(DWORD charset) {
   switch (charset) {
-    case 4097:
+    case kCharsetGb2312:
       return "GB2312";
-    case 4098:
+    case kCharsetGbk:
       return "GBK";
-    case 4099:
+    case kCharsetGb18030:
       return "GB18030";
     default:
       return "";
@@ -82,7 +82,7 @@ Json Header(const HeaderRecord& header) {
 }
 
 Json Entry(const LanguageEntry& entry) {
-  const bool chinese = entry.LangId == 2052;
+  const bool chinese = entry.LangId == kLangSimplifiedChinese;
   Json json;
   json["LangId"] = entry.LangId;
   json["Word4"] = Hex(entry.Word4);
