@@ -83,7 +83,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_l
       AppGlobals.server_section != nullptr ? AppGlobals.server_section->Block() : nullptr;
   const HWND open_page = server != nullptr ? WordToWindow(server->SettingsWindow) : nullptr;
   if (open_page != nullptr && IsWindow(open_page)) {
-    SetForegroundWindow(
+    CeSetForegroundWindow(
         reinterpret_cast<HWND>(reinterpret_cast<UINT_PTR>(open_page) | static_cast<UINT_PTR>(1)));
     return kExitOtherPageShown;
   }
