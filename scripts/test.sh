@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Builds and tests every preset: native, asan, windows (under Wine), a
-# short run of each fuzz target, and clang-tidy over the portable sources. Exits non-zero when anything fails and
-# ends with one line "N passed, N failed" that sums the test results of
-# all presets (a preset that does not configure or build counts as one
-# failure).
+# Checks the layering of the includes, then builds and tests every preset:
+# native, asan, windows (under Wine), a short run of each fuzz target, and
+# clang-tidy over the portable sources. Exits non-zero when anything fails
+# and ends with one line "N passed, N failed" that sums the test results of
+# all presets and the layering check (a preset that does not configure or
+# build counts as one failure).
 #
 # Environment:
 #   RECO_BUILD_ROOT  where the build trees go (default: <repo>/build)
-#   RECO_PRESETS     which phases to run (default: "native asan windows fuzz tidy";
-#                    "bench" builds the benchmarks)
+#   RECO_PRESETS     which phases to run after the layering check, which always
+#                    runs (default: "native asan windows fuzz tidy"; "bench"
+#                    builds the benchmarks)
 #   RECO_JOBS        parallel jobs for building and testing (default: 2)
 #   RECO_FUZZ_SECONDS  total time for all fuzz targets together (default: 60)
 #   RECO_SKIP_SETUP  set to 1 to skip scripts/setup.sh
@@ -28,6 +30,16 @@ failed_phases=()
 timings=()
 
 say() { printf '\n==== %s\n' "$*"; }
+
+# Adds one result of a phase that is not a ctest run.
+count() {
+  if "$@"; then
+    total_passed=$((total_passed + 1))
+  else
+    total_failed=$((total_failed + 1))
+    return 1
+  fi
+}
 
 # Runs "$@" as a timed phase called $1; records a failure when it fails.
 phase() {
@@ -202,6 +214,9 @@ run_tidy() {
 if [[ ${RECO_SKIP_SETUP:-0} != 1 ]]; then
   phase "setup" bash scripts/setup.sh || { echo "setup failed"; echo "0 passed, 1 failed"; exit 1; }
 fi
+
+# Cheap, and the same for every preset: it always runs.
+phase "layering" count bash scripts/check-layering.sh
 
 for p in $presets; do
   case $p in
