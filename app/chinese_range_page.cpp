@@ -27,8 +27,9 @@ INT_PTR ChineseRangePage::OnLoad(HWND, UINT, WPARAM, LPARAM) {
     SendMessageW(charset, CB_SETCURSEL, static_cast<WPARAM>(CharsetItem(entry->Charset)), 0);
   }
   // Boxes whose bits are absent keep their state: unchecked in a new dialog.
-  for (const RangeBox& box : kChineseRangeBoxes) {
-    if ((entry->RecoRange & box.load_mask) != 0) SetCheck(box.control_id);
+  const unsigned checked = CheckedRangeBoxes(entry->RecoRange);
+  for (int i = 0; i < kChineseRangeBoxCount; ++i) {
+    if ((checked & (1u << i)) != 0) SetCheck(kChineseRangeBoxes[i].control_id);
   }
   SelectFont(*entry);
   return 0;
@@ -42,11 +43,12 @@ INT_PTR ChineseRangePage::OnSave(HWND, UINT, WPARAM, LPARAM) {
   }
   SaveFont(entry);
   // The range is rebuilt from the boxes alone: bits no box shows are cleared.
-  entry->RecoRange = 0;
+  unsigned checked = 0;
+  for (int i = 0; i < kChineseRangeBoxCount; ++i) {
+    if (IsChecked(kChineseRangeBoxes[i].control_id)) checked |= 1u << i;
+  }
+  entry->RecoRange = RangeForCheckedBoxes(checked);
   entry->AutoInsertSpace = 0;
   entry->Word24 = 0;
-  for (const RangeBox& box : kChineseRangeBoxes) {
-    if (IsChecked(box.control_id)) entry->RecoRange |= box.save_bits;
-  }
   return 0;
 }

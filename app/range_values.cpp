@@ -17,6 +17,22 @@ const RangeBox kChineseRangeBoxes[kChineseRangeBoxCount] = {
     {IDC_ENGLISH_PUNCTUATION, 0x2000, 0x6000},
 };
 
+unsigned CheckedRangeBoxes(DWORD reco_range) {
+  unsigned checked = 0;
+  for (int i = 0; i < kChineseRangeBoxCount; ++i) {
+    if ((reco_range & kChineseRangeBoxes[i].load_mask) != 0) checked |= 1u << i;
+  }
+  return checked;
+}
+
+DWORD RangeForCheckedBoxes(unsigned checked) {
+  DWORD range = 0;
+  for (int i = 0; i < kChineseRangeBoxCount; ++i) {
+    if ((checked & (1u << i)) != 0) range |= kChineseRangeBoxes[i].save_bits;
+  }
+  return range;
+}
+
 int CharsetItem(DWORD charset) {
   if (charset == kCharsetGb2312) return 0;
   if (charset == kCharsetGbk) return 1;

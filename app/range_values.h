@@ -21,6 +21,13 @@ struct RangeBox {
 constexpr int kChineseRangeBoxCount = 8;
 extern const RangeBox kChineseRangeBoxes[kChineseRangeBoxCount];
 
+// The boxes the Chinese page's load checks for an entry's `reco_range`, as a
+// mask in which bit i stands for kChineseRangeBoxes[i].
+unsigned CheckedRangeBoxes(DWORD reco_range);
+// The range its save stores for the `checked` boxes (a mask as above): the
+// bits of the checked boxes and nothing else.
+DWORD RangeForCheckedBoxes(unsigned checked);
+
 // The Latin page: bit of "recognise arbitrary strings" in RecoRange, and the
 // PhraseMode values.
 constexpr DWORD kLatinStringBit = 0x10000;
