@@ -36,9 +36,9 @@ mutants=(
 say() { printf '\n==== %s\n' "$*"; }
 
 # The tree into the scratch copy: the working tree (committed or not, but
-# not ignored), or the commit RECO_MUTANTS_REV. Files that did not change
-# keep their times, so the build stays warm; files the tree no longer has
-# go.
+# not ignored), or the commit RECO_MUTANTS_REV. Only files that changed are
+# copied, and they take the time of the copy, so that the build sees them
+# and stays warm for the rest; files the tree no longer has go.
 origin=$repo
 if [[ -n ${RECO_MUTANTS_REV:-} ]]; then
   origin=$scratch/rev
@@ -60,7 +60,7 @@ sync_tree() {
   while IFS= read -r -d '' file; do
     if ! cmp -s "$origin/$file" "$src/$file"; then
       mkdir -p "$src/$(dirname "$file")"
-      cp -p "$origin/$file" "$src/$file"
+      cp "$origin/$file" "$src/$file"
     fi
   done <"$listed"
   (cd "$src" && find . -type f -printf '%P\0') | while IFS= read -r -d '' file; do
@@ -124,10 +124,9 @@ for entry in "${mutants[@]}"; do
   diff "$origin/$file" "$src/$file" | sed -n 's/^[<>] /  /p' || true
   status=0
   failing=$(build_and_test) || status=$?
-  cp -p "$origin/$file" "$src/$file"
-  # The restored file is older than its object: make it newer, so that the
-  # next build compiles it again.
-  touch "$src/$file"
+  # Restored with the time of the copy, newer than the mutant's object, so
+  # that the next build compiles it again.
+  cp "$origin/$file" "$src/$file"
   if ((status != 0)); then
     echo "DOES NOT BUILD: see $scratch/build.log"
     broken+=("$name")
