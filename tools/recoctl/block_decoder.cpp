@@ -106,23 +106,27 @@ Json Entry(const LanguageEntry& entry) {
   return json;
 }
 
-DWORD Bounded(DWORD count, DWORD room) { return count < room ? count : room; }
+// The first `count` records of a table with room for `room`, each as
+// `describe` gives it: a count read from the block never walks past the
+// table.
+template <typename Record, typename Describe>
+Json Records(DWORD count, DWORD room, const Record* records, Describe describe) {
+  Json list = Json::array();
+  for (DWORD i = 0; i < count && i < room; ++i) list.push_back(describe(records[i]));
+  return list;
+}
 
 Json Keyboards(const PuncSymbRegion& punc, const SoftKeyboardTableRegion& table, Json* json) {
   (*json)["PuncSymb"] = {{"Font", NarrowField(punc.Font)},
                          {"Size", punc.Size},
                          {"Char", NarrowField(punc.Char)},
                          {"MinChar", NarrowField(punc.MinChar)}};
-  Json layouts = Json::array();
-  for (DWORD i = 0; i < Bounded(table.Count, kMaxSoftKeyboards); ++i) {
-    const SoftKeyboardLayout& layout = table.Layouts[i];
-    layouts.push_back({{"Name", NarrowField(layout.Name)},
-                       {"Title", NarrowField(layout.Title)},
-                       {"Text1", NarrowField(layout.Text1)},
-                       {"Text2", NarrowField(layout.Text2)},
-                       {"Text3", NarrowField(layout.Text3)},
-                       {"Text4", NarrowField(layout.Text4)}});
-  }
+  const Json layouts = Records(
+      table.Count, kMaxSoftKeyboards, table.Layouts, [](const SoftKeyboardLayout& layout) -> Json {
+        return {{"Name", NarrowField(layout.Name)},   {"Title", NarrowField(layout.Title)},
+                {"Text1", NarrowField(layout.Text1)}, {"Text2", NarrowField(layout.Text2)},
+                {"Text3", NarrowField(layout.Text3)}, {"Text4", NarrowField(layout.Text4)}};
+      });
   return {{"Count", table.Count},
           {"Font", NarrowField(table.Font)},
           {"Size", table.Size},
@@ -130,70 +134,66 @@ Json Keyboards(const PuncSymbRegion& punc, const SoftKeyboardTableRegion& table,
 }
 
 Json Skins(const SkinTableRegion& table) {
-  Json skins = Json::array();
-  for (DWORD i = 0; i < Bounded(table.Count, kSkinSlots); ++i) {
-    const SkinEntry& skin = table.Skins[i];
-    skins.push_back({{"SIZE", skin.SIZE},
-                     {"Handles", {skin.Handles[0], skin.Handles[1], skin.Handles[2]}},
-                     {"Font", skin.Font},
-                     {"DIR", NarrowField(skin.DIR)},
-                     {"SKIN", NarrowField(skin.SKIN)},
-                     {"TOOLBAR", NarrowField(skin.TOOLBAR)},
-                     {"SPECIAL", NarrowField(skin.SPECIAL)}});
-  }
-  return {{"Count", table.Count}, {"Skins", skins}};
+  return {
+      {"Count", table.Count},
+      {"Skins", Records(table.Count, kSkinSlots, table.Skins, [](const SkinEntry& skin) -> Json {
+         return {{"SIZE", skin.SIZE},
+                 {"Handles", {skin.Handles[0], skin.Handles[1], skin.Handles[2]}},
+                 {"Font", skin.Font},
+                 {"DIR", NarrowField(skin.DIR)},
+                 {"SKIN", NarrowField(skin.SKIN)},
+                 {"TOOLBAR", NarrowField(skin.TOOLBAR)},
+                 {"SPECIAL", NarrowField(skin.SPECIAL)}};
+       })}};
 }
 
 Json MenuLanguages(const MenuLangTableRegion& table) {
-  Json entries = Json::array();
-  for (DWORD i = 0; i < Bounded(table.Count, kMaxMenuLangs); ++i) {
-    const MenuLangEntry& entry = table.Entries[i];
-    entries.push_back({{"Language", NarrowField(entry.Language)},
-                       {"NAME", NarrowField(entry.NAME)},
-                       {"DIR", NarrowField(entry.DIR)},
-                       {"Help", NarrowField(entry.Help)}});
-  }
-  return {{"Count", table.Count}, {"Entries", entries}};
+  return {{"Count", table.Count},
+          {"Entries", Records(table.Count, kMaxMenuLangs, table.Entries,
+                              [](const MenuLangEntry& entry) -> Json {
+                                return {{"Language", NarrowField(entry.Language)},
+                                        {"NAME", NarrowField(entry.NAME)},
+                                        {"DIR", NarrowField(entry.DIR)},
+                                        {"Help", NarrowField(entry.Help)}};
+                              })}};
 }
 
 Json RecoLanguages(const RecoLangTableRegion& table) {
-  Json entries = Json::array();
-  for (DWORD i = 0; i < Bounded(table.Count, kRecoLangSlots); ++i) {
-    const RecoLangEntry& entry = table.Entries[i];
-    entries.push_back({{"Kind", Hex(entry.Kind)},
-                       {"LangId", entry.LangId},
-                       {"ImageNum", entry.ImageNum},
-                       {"ImageDefault", entry.ImageDefault},
-                       {"EngineFile", NarrowField(entry.EngineFile)},
-                       {"Id", NarrowField(entry.Id)},
-                       {"Title", NarrowField(entry.Title)},
-                       {"Folder", NarrowField(entry.Folder)},
-                       {"Sample", NarrowField(entry.Sample)},
-                       {"Dict", NarrowField(entry.Dict)},
-                       {"ImageFile", NarrowField(entry.ImageFile)}});
-  }
-  return {
-      {"Count", table.Count}, {"InstallDir", NarrowField(table.InstallDir)}, {"Entries", entries}};
+  return {{"Count", table.Count},
+          {"InstallDir", NarrowField(table.InstallDir)},
+          {"Entries", Records(table.Count, kRecoLangSlots, table.Entries,
+                              [](const RecoLangEntry& entry) -> Json {
+                                return {{"Kind", Hex(entry.Kind)},
+                                        {"LangId", entry.LangId},
+                                        {"ImageNum", entry.ImageNum},
+                                        {"ImageDefault", entry.ImageDefault},
+                                        {"EngineFile", NarrowField(entry.EngineFile)},
+                                        {"Id", NarrowField(entry.Id)},
+                                        {"Title", NarrowField(entry.Title)},
+                                        {"Folder", NarrowField(entry.Folder)},
+                                        {"Sample", NarrowField(entry.Sample)},
+                                        {"Dict", NarrowField(entry.Dict)},
+                                        {"ImageFile", NarrowField(entry.ImageFile)}};
+                              })}};
+}
+
+Json Item(const SearchItem& item) {
+  return {{"Name", NarrowField(item.Name)},
+          {"Title", NarrowField(item.Title)},
+          {"URL", NarrowField(item.URL)}};
+}
+
+Json Engine(const SearchEngine& engine) {
+  return {{"Name", NarrowField(engine.Name)},
+          {"Title", NarrowField(engine.Title)},
+          {"TYPE", engine.TYPE},
+          {"Count", engine.Count},
+          {"Items", Records(engine.Count, kSearchItemSlots, engine.Items, Item)}};
 }
 
 Json SearchEngines(const SearchTableRegion& table) {
-  Json engines = Json::array();
-  for (DWORD i = 0; i < Bounded(table.Count, kMaxSearchEngines); ++i) {
-    const SearchEngine& engine = table.Engines[i];
-    Json items = Json::array();
-    for (DWORD j = 0; j < Bounded(engine.Count, kSearchItemSlots); ++j) {
-      const SearchItem& item = engine.Items[j];
-      items.push_back({{"Name", NarrowField(item.Name)},
-                       {"Title", NarrowField(item.Title)},
-                       {"URL", NarrowField(item.URL)}});
-    }
-    engines.push_back({{"Name", NarrowField(engine.Name)},
-                       {"Title", NarrowField(engine.Title)},
-                       {"TYPE", engine.TYPE},
-                       {"Count", engine.Count},
-                       {"Items", items}});
-  }
-  return {{"Count", table.Count}, {"Engines", engines}};
+  return {{"Count", table.Count},
+          {"Engines", Records(table.Count, kMaxSearchEngines, table.Engines, Engine)}};
 }
 
 // Every slot a row names, as "section/key": text, in the order read.
