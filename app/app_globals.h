@@ -34,10 +34,4 @@ constexpr int kExitStartupFailed = -1;
 constexpr int kExitOtherPageShown = 1;
 constexpr int kExitPageRan = 0;
 
-// Page languages and their dialog templates.
-constexpr WORD kChineseLangId = 2052;
-constexpr WORD kLatinLangId = 1033;
-constexpr int kChineseTemplate = 325;
-constexpr int kLatinTemplate = 400;
-
 #endif  // RECO_APP_APP_GLOBALS_H_

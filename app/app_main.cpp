@@ -4,6 +4,7 @@
 #include "app/latin_range_page.h"
 #include "builder/preference_builder.h"
 #include "paths/directories.h"
+#include "resources/app/resource.h"
 #include "shared/settings.h"
 
 #include <new>
@@ -82,7 +83,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_l
       AppGlobals.server_section != nullptr ? AppGlobals.server_section->Block() : nullptr;
   const HWND open_page = server != nullptr ? WordToWindow(server->SettingsWindow) : nullptr;
   if (open_page != nullptr && IsWindow(open_page)) {
-    SetForegroundWindow(
+    CeSetForegroundWindow(
         reinterpret_cast<HWND>(reinterpret_cast<UINT_PTR>(open_page) | static_cast<UINT_PTR>(1)));
     return kExitOtherPageShown;
   }
@@ -90,14 +91,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_l
   PageLangId = LOWORD(AppGlobals.preference_section->Block()->Header.RecoLangId);
   DialogBase* page = nullptr;
   int template_id = 0;
-  if (PageLangId == kChineseLangId) {
+  if (PageLangId == kLangSimplifiedChinese) {
     page = new (std::nothrow) ChineseRangePage();
-    template_id = kChineseTemplate;
+    template_id = IDD_CHINESE_RANGE;
   } else {
     // Every other language is edited as the Latin entry.
-    PageLangId = kLatinLangId;
+    PageLangId = kLangEnglish;
     page = new (std::nothrow) LatinRangePage();
-    template_id = kLatinTemplate;
+    template_id = IDD_LATIN_RANGE;
   }
   if (page == nullptr) return kExitStartupFailed;
 

@@ -22,13 +22,14 @@ INT_PTR ChineseRangePage::OnInitTexts(HWND, UINT, WPARAM, LPARAM) {
 
 INT_PTR ChineseRangePage::OnLoad(HWND, UINT, WPARAM, LPARAM) {
   const LanguageEntry* entry = Entry();
-  if (entry == nullptr) return kNoEntry;
+  if (entry == nullptr) return RANGE_PAGE_NO_ENTRY;
   if (HWND charset = Control(IDC_CHARSET)) {
     SendMessageW(charset, CB_SETCURSEL, static_cast<WPARAM>(CharsetItem(entry->Charset)), 0);
   }
   // Boxes whose bits are absent keep their state: unchecked in a new dialog.
-  for (const RangeBox& box : kChineseRangeBoxes) {
-    if ((entry->RecoRange & box.load_mask) != 0) SetCheck(box.control_id);
+  const unsigned checked = CheckedRangeBoxes(entry->RecoRange);
+  for (int i = 0; i < kChineseRangeBoxCount; ++i) {
+    if ((checked & (1u << i)) != 0) SetCheck(kChineseRangeBoxes[i].control_id);
   }
   SelectFont(*entry);
   return 0;
@@ -36,17 +37,18 @@ INT_PTR ChineseRangePage::OnLoad(HWND, UINT, WPARAM, LPARAM) {
 
 INT_PTR ChineseRangePage::OnSave(HWND, UINT, WPARAM, LPARAM) {
   LanguageEntry* entry = Entry();
-  if (entry == nullptr) return kNoEntry;
+  if (entry == nullptr) return RANGE_PAGE_NO_ENTRY;
   if (HWND charset = Control(IDC_CHARSET)) {
     entry->Charset = CharsetForItem(static_cast<int>(SendMessageW(charset, CB_GETCURSEL, 0, 0)));
   }
   SaveFont(entry);
   // The range is rebuilt from the boxes alone: bits no box shows are cleared.
-  entry->RecoRange = 0;
+  unsigned checked = 0;
+  for (int i = 0; i < kChineseRangeBoxCount; ++i) {
+    if (IsChecked(kChineseRangeBoxes[i].control_id)) checked |= 1u << i;
+  }
+  entry->RecoRange = RangeForCheckedBoxes(checked);
   entry->AutoInsertSpace = 0;
   entry->Word24 = 0;
-  for (const RangeBox& box : kChineseRangeBoxes) {
-    if (IsChecked(box.control_id)) entry->RecoRange |= box.save_bits;
-  }
   return 0;
 }

@@ -5,9 +5,6 @@
 
 #include "app/range_page.h"
 
-constexpr int IDC_CHARSET_LABEL = 301;
-constexpr int IDC_CHARSET = 302;
-
 class ChineseRangePage : public RangePage {
  protected:
   INT_PTR OnInitTexts(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;

@@ -19,7 +19,7 @@ INT_PTR LatinRangePage::OnInitTexts(HWND, UINT, WPARAM, LPARAM) {
 
 INT_PTR LatinRangePage::OnLoad(HWND, UINT, WPARAM, LPARAM) {
   const LanguageEntry* entry = Entry();
-  if (entry == nullptr) return kNoEntry;
+  if (entry == nullptr) return RANGE_PAGE_NO_ENTRY;
   if ((entry->RecoRange & kLatinStringBit) != 0) SetCheck(IDC_LATIN_STRING);
   if (entry->PhraseMode == kPhraseModeShort) SetCheck(IDC_LATIN_SHORT_PHRASE);
   if ((entry->AutoInsertSpace & 0x1) != 0) SetCheck(IDC_LATIN_AUTO_SPACE);
@@ -29,7 +29,7 @@ INT_PTR LatinRangePage::OnLoad(HWND, UINT, WPARAM, LPARAM) {
 
 INT_PTR LatinRangePage::OnSave(HWND, UINT, WPARAM, LPARAM) {
   LanguageEntry* entry = Entry();
-  if (entry == nullptr) return kNoEntry;
+  if (entry == nullptr) return RANGE_PAGE_NO_ENTRY;
   SaveFont(entry);
   entry->AutoInsertSpace = 0;
   entry->Word24 = 0;

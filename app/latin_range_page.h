@@ -6,11 +6,6 @@
 
 #include "app/range_page.h"
 
-constexpr int IDC_LATIN_STRING = 303;
-constexpr int IDC_LATIN_SHORT_PHRASE = 304;
-constexpr int IDC_LATIN_AUTO_SPACE = 305;
-constexpr int IDC_OUTPUT_GROUP = 407;
-
 class LatinRangePage : public RangePage {
  protected:
   INT_PTR OnInitTexts(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;

@@ -119,7 +119,7 @@ void RangePage::FillFontSizes() const {
   }
   for (DWORD size = first; size <= last; ++size) {
     WCHAR text[64];
-    StringCchPrintfW(text, 64, TEXT("%d"), static_cast<int>(size));
+    StringCchPrintfW(text, Capacity(text), TEXT("%d"), static_cast<int>(size));
     SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
     const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
     SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(count - 1), static_cast<LPARAM>(size));
@@ -158,7 +158,7 @@ void RangePage::SelectFont(const LanguageEntry& entry) const {
 
 void RangePage::SaveFont(LanguageEntry* entry) const {
   if (HWND names = Control(IDC_FONT_NAME)) {
-    GetWindowTextW(names, entry->FontName, 32);
+    GetWindowTextW(names, entry->FontName, Capacity(entry->FontName));
   }
   if (HWND sizes = Control(IDC_FONT_SIZE)) {
     const LRESULT selected = SendMessageW(sizes, CB_GETCURSEL, 0, 0);

@@ -5,18 +5,8 @@
 #define RECO_APP_RANGE_PAGE_H_
 
 #include "app/window_base.h"
+#include "resources/app/resource.h"
 #include "shared/preference_block.h"
-
-// Control ids both templates use.
-constexpr int IDC_FONT_NAME_LABEL = 320;
-constexpr int IDC_FONT_SIZE_LABEL = 321;
-constexpr int IDC_FONT_NAME = 322;
-constexpr int IDC_FONT_SIZE = 323;
-constexpr int IDC_FONT_GROUP = 324;
-constexpr int IDC_RANGE_GROUP = 315;
-
-// The content handlers' result when the page's LanguageEntry does not exist.
-constexpr INT_PTR kNoEntry = 13;
 
 class RangePage : public DialogBase {
  public:
@@ -27,7 +17,7 @@ class RangePage : public DialogBase {
   INT_PTR OnClose(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
 
  protected:
-  // The page's three content handlers: 0, or kNoEntry.
+  // The page's three content handlers: 0, or RANGE_PAGE_NO_ENTRY.
   virtual INT_PTR OnInitTexts(HWND window, UINT message, WPARAM wparam, LPARAM lparam) = 0;
   virtual INT_PTR OnLoad(HWND window, UINT message, WPARAM wparam, LPARAM lparam) = 0;
   virtual INT_PTR OnSave(HWND window, UINT message, WPARAM wparam, LPARAM lparam) = 0;

@@ -6,11 +6,6 @@
 
 #include "platform/platform.h"
 
-// Character-set values of a Chinese entry and the items of its combo box.
-constexpr DWORD kCharsetGb2312 = 4097;
-constexpr DWORD kCharsetGbk = 4098;
-constexpr DWORD kCharsetGb18030 = 4099;
-
 // The combo item the load selects for `charset`.
 int CharsetItem(DWORD charset);
 // The charset the save stores for the selected `item` (-1: no selection).
@@ -25,6 +20,13 @@ struct RangeBox {
 };
 constexpr int kChineseRangeBoxCount = 8;
 extern const RangeBox kChineseRangeBoxes[kChineseRangeBoxCount];
+
+// The boxes the Chinese page's load checks for an entry's `reco_range`, as a
+// mask in which bit i stands for kChineseRangeBoxes[i].
+unsigned CheckedRangeBoxes(DWORD reco_range);
+// The range its save stores for the `checked` boxes (a mask as above): the
+// bits of the checked boxes and nothing else.
+DWORD RangeForCheckedBoxes(unsigned checked);
 
 // The Latin page: bit of "recognise arbitrary strings" in RecoRange, and the
 // PhraseMode values.

@@ -35,9 +35,10 @@ const RecoLangEntry* FindRecoLang(const RecoLangTableRegion& table, WORD lang_id
 }
 
 void LoadPuncSymb(IniFile& ini, PuncSymbRegion* punc) {
-  ini.IniGetString(kPuncSection, TEXT("Char"), kPuncChars, punc->Char, 32);
-  ini.IniGetString(kPuncSection, TEXT("MinChar"), kPuncMinChars, punc->MinChar, 32);
-  ini.IniGetString(kPuncSection, TEXT("Font"), kPuncFont, punc->Font, 32);
+  ini.IniGetString(kPuncSection, TEXT("Char"), kPuncChars, punc->Char, Capacity(punc->Char));
+  ini.IniGetString(kPuncSection, TEXT("MinChar"), kPuncMinChars, punc->MinChar,
+                   Capacity(punc->MinChar));
+  ini.IniGetString(kPuncSection, TEXT("Font"), kPuncFont, punc->Font, Capacity(punc->Font));
   // Compared unsigned: a negative size in the file is stored as the maximum.
   const DWORD size =
       static_cast<DWORD>(ini.IniGetInt(kPuncSection, TEXT("Size"), kPuncDefaultSize));
@@ -45,20 +46,24 @@ void LoadPuncSymb(IniFile& ini, PuncSymbRegion* punc) {
 }
 
 void LoadLayouts(IniFile& ini, SoftKeyboardTableRegion* table) {
-  ini.IniGetString(kKeyboardSection, TEXT("Font"), TEXT("MingLiU"), table->Font, 32);
+  ini.IniGetString(kKeyboardSection, TEXT("Font"), TEXT("MingLiU"), table->Font,
+                   Capacity(table->Font));
   table->Size = static_cast<DWORD>(ini.IniGetInt(kKeyboardSection, TEXT("Size"), 16));
   for (WCHAR letter = TEXT('A'); letter <= TEXT('Z'); ++letter) {
     const WCHAR key[2] = {letter, 0};
     SoftKeyboardLayout layout;
     std::memset(&layout, 0, sizeof(layout));
     // The first missing or empty letter ends the list.
-    if (ini.IniGetString(kKeyboardSection, key, TEXT(""), layout.Name, 64) == 0) break;
+    if (ini.IniGetString(kKeyboardSection, key, TEXT(""), layout.Name, Capacity(layout.Name)) == 0)
+      break;
     if (!IsSeparator(layout)) {
       // A keyboard without its first row is skipped; later letters still count.
-      if (ini.IniGetString(layout.Name, TEXT("1"), TEXT(""), layout.Text1, 64) == 0) continue;
-      ini.IniGetString(layout.Name, TEXT("2"), TEXT(""), layout.Text2, 64);
-      ini.IniGetString(layout.Name, TEXT("3"), TEXT(""), layout.Text3, 64);
-      ini.IniGetString(layout.Name, TEXT("4"), TEXT(""), layout.Text4, 64);
+      if (ini.IniGetString(layout.Name, TEXT("1"), TEXT(""), layout.Text1,
+                           Capacity(layout.Text1)) == 0)
+        continue;
+      ini.IniGetString(layout.Name, TEXT("2"), TEXT(""), layout.Text2, Capacity(layout.Text2));
+      ini.IniGetString(layout.Name, TEXT("3"), TEXT(""), layout.Text3, Capacity(layout.Text3));
+      ini.IniGetString(layout.Name, TEXT("4"), TEXT(""), layout.Text4, Capacity(layout.Text4));
     }
     if (table->Count < kMaxSoftKeyboards) {
       table->Layouts[table->Count] = layout;
@@ -78,9 +83,9 @@ DWORD LoadKeyboards(PreferenceSection* section, LPCWSTR install_dir) {
 
   PuncSymbRegion* punc = &block->PuncSymb;
   punc->Size = kPuncDefaultSize;
-  StringCchCopyW(punc->Font, 32, kPuncFont);
-  StringCchCopyW(punc->Char, 32, kPuncChars);
-  StringCchCopyW(punc->MinChar, 32, kPuncMinChars);
+  StringCchCopyW(punc->Font, Capacity(punc->Font), kPuncFont);
+  StringCchCopyW(punc->Char, Capacity(punc->Char), kPuncChars);
+  StringCchCopyW(punc->MinChar, Capacity(punc->MinChar), kPuncMinChars);
 
   WCHAR path[MAX_PATH];
   FormPath(path, install_dir, TEXT("Reco Lang\\"));
@@ -95,7 +100,7 @@ DWORD LoadKeyboards(PreferenceSection* section, LPCWSTR install_dir) {
   table->Count = 0;
   table->Reserved = 0;
   table->Size = 16;
-  StringCchCopyW(table->Font, 32, kPuncFont);
+  StringCchCopyW(table->Font, Capacity(table->Font), kPuncFont);
   std::memset(table->Layouts, 0, sizeof(table->Layouts));
   ini.IniOpen(path, GENERIC_READ, 0);
   LoadLayouts(ini, table);
@@ -115,8 +120,9 @@ void LoadKeyboardTitles(SoftKeyboardTableRegion* table, LPCWSTR menu_lang_dir) {
     SoftKeyboardLayout& layout = table->Layouts[i];
     if (IsSeparator(layout)) continue;
     WCHAR default_title[16];
-    StringCchPrintfW(default_title, 16, TEXT("Layout%02X"), keyboard++);
-    ini.IniGetString(kKeyboardSection, layout.Name, default_title, layout.Title, 64);
+    StringCchPrintfW(default_title, Capacity(default_title), TEXT("Layout%02X"), keyboard++);
+    ini.IniGetString(kKeyboardSection, layout.Name, default_title, layout.Title,
+                     Capacity(layout.Title));
   }
   ini.IniClose();
 }

@@ -6,6 +6,7 @@
 #include "builder/folder_path.h"
 #include "builder/loaders.h"
 #include "ini/ini_file.h"
+#include "shared/preference_block.h"
 
 namespace {
 
@@ -21,9 +22,9 @@ struct RecoLangFacts {
 };
 
 const RecoLangFacts kRecoLangs[] = {
-    {0x1000, 2052, TEXT("QXRE_VEQ_CHS.dll"), TEXT("ID_LANG_SC"), TEXT("Simplified Chinese"),
-     TEXT("北京欢迎您")},
-    {0x101, 1033, TEXT("QXRE_VEQ_CHS.dll"), TEXT("ID_LANG_EN"), TEXT("English"),
+    {0x1000, kLangSimplifiedChinese, TEXT("QXRE_VEQ_CHS.dll"), TEXT("ID_LANG_SC"),
+     TEXT("Simplified Chinese"), TEXT("北京欢迎您")},
+    {0x101, kLangEnglish, TEXT("QXRE_VEQ_CHS.dll"), TEXT("ID_LANG_EN"), TEXT("English"),
      TEXT("Welcome To China")},
 };
 
@@ -45,14 +46,14 @@ void PrepareRecoLang(RecoLangEntry* entry) {
 
 void FillRecoLang(const RecoLangTableRegion& table, const RecoLangFacts& facts,
                   RecoLangEntry* entry) {
-  StringCchCopyW(entry->Id, 32, facts.id);
-  StringCchCopyW(entry->Folder, 32, facts.folder);
+  StringCchCopyW(entry->Id, Capacity(entry->Id), facts.id);
+  StringCchCopyW(entry->Folder, Capacity(entry->Folder), facts.folder);
   WCHAR path[MAX_PATH];
   FormPath(path, table.InstallDir, TEXT("Reco Lang\\"));
   JoinPath(path, entry->Folder);
   JoinPath(path, TEXT("Config.ini"));
   entry->LangId = facts.lang_id;
-  StringCchCopyW(entry->EngineFile, 32, facts.engine_file);
+  StringCchCopyW(entry->EngineFile, Capacity(entry->EngineFile), facts.engine_file);
 
   IniFile ini;
   ini.IniOpen(path, GENERIC_READ, 0);
@@ -62,9 +63,10 @@ void FillRecoLang(const RecoLangTableRegion& table, const RecoLangFacts& facts,
   entry->ImageDefault = ini.IniGetInt(TEXT("IMAGE"), TEXT("DEFAULT"), 0);
   entry->LangId2 = facts.lang_id;
   entry->Kind = facts.kind;
-  StringCchPrintfW(entry->Dict, 64, TEXT("Dict\\%04X"), static_cast<UINT>(facts.lang_id & 0xFFFF));
-  StringCchCopyW(entry->Sample, 64, facts.sample);
-  StringCchCopyW(entry->Title, 32, entry->Folder);
+  StringCchPrintfW(entry->Dict, Capacity(entry->Dict), TEXT("Dict\\%04X"),
+                   static_cast<UINT>(facts.lang_id & 0xFFFF));
+  StringCchCopyW(entry->Sample, Capacity(entry->Sample), facts.sample);
+  StringCchCopyW(entry->Title, Capacity(entry->Title), entry->Folder);
   ini.IniClose();
 }
 
@@ -77,17 +79,17 @@ void LoadMenuLanguages(MenuLangTableRegion* table, LPCWSTR menu_lang_root) {
   ini.IniOpen(path, GENERIC_READ, 0);
   for (int n = 1; n <= 30; ++n) {
     WCHAR key[8];
-    StringCchPrintfW(key, 8, TEXT("%02x"), n);
+    StringCchPrintfW(key, Capacity(key), TEXT("%02x"), n);
     WCHAR language[32];
     // A missing or empty key ends the list. Without a file every read gives
     // "" with a nonzero result, so the list runs on with empty entries.
-    if (ini.IniGetString(TEXT("LANGUAGE"), key, TEXT(""), language, 32) == 0) break;
+    if (ini.IniGetString(TEXT("LANGUAGE"), key, TEXT(""), language, Capacity(language)) == 0) break;
     MenuLangEntry entry;
     std::memset(&entry, 0, sizeof(entry));
-    StringCchCopyW(entry.Language, 64, language);
-    ini.IniGetString(language, TEXT("NAME"), TEXT(""), entry.NAME, 64);
-    ini.IniGetString(language, TEXT("DIR"), TEXT(""), entry.DIR, MAX_PATH);
-    ini.IniGetString(language, TEXT("Help"), TEXT(""), entry.Help, MAX_PATH);
+    StringCchCopyW(entry.Language, Capacity(entry.Language), language);
+    ini.IniGetString(language, TEXT("NAME"), TEXT(""), entry.NAME, Capacity(entry.NAME));
+    ini.IniGetString(language, TEXT("DIR"), TEXT(""), entry.DIR, Capacity(entry.DIR));
+    ini.IniGetString(language, TEXT("Help"), TEXT(""), entry.Help, Capacity(entry.Help));
     if (table->Count < kMaxMenuLangs) {
       table->Entries[table->Count] = entry;
       ++table->Count;
@@ -98,7 +100,7 @@ void LoadMenuLanguages(MenuLangTableRegion* table, LPCWSTR menu_lang_root) {
 
 void LoadRecoLanguages(RecoLangTableRegion* table, LPCWSTR install_dir) {
   if (table == nullptr || install_dir == nullptr) return;
-  StringCchCopyW(table->InstallDir, MAX_PATH, install_dir);
+  StringCchCopyW(table->InstallDir, Capacity(table->InstallDir), install_dir);
   for (size_t i = 0; i < sizeof(kRecoLangs) / sizeof(kRecoLangs[0]); ++i) {
     PrepareRecoLang(&table->Entries[i]);
     FillRecoLang(*table, kRecoLangs[i], &table->Entries[i]);
@@ -114,9 +116,11 @@ void LoadRecoLangTitles(RecoLangTableRegion* table, LPCWSTR menu_lang_dir) {
   const DWORD count = table->Count < kRecoLangSlots ? table->Count : kRecoLangSlots;
   for (DWORD i = 0; i < count; ++i) {
     WCHAR default_title[32];
-    StringCchPrintfW(default_title, 32, TEXT("RecognizeLanguage%02X"), static_cast<UINT>(i));
+    StringCchPrintfW(default_title, Capacity(default_title), TEXT("RecognizeLanguage%02X"),
+                     static_cast<UINT>(i));
     RecoLangEntry& entry = table->Entries[i];
-    ini.IniGetString(TEXT("RECO LANG"), entry.Id, default_title, entry.Title, 32);
+    ini.IniGetString(TEXT("RECO LANG"), entry.Id, default_title, entry.Title,
+                     Capacity(entry.Title));
   }
   ini.IniClose();
 }

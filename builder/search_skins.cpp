@@ -17,11 +17,11 @@ const WCHAR kSkinSection[] = TEXT("SKIN");
 void LoadSearchItems(IniFile& ini, SearchEngine* engine) {
   for (UINT j = 1; j <= kMaxSearchItems; ++j) {
     WCHAR key[8];
-    StringCchPrintfW(key, 8, TEXT("%02X"), j);
+    StringCchPrintfW(key, Capacity(key), TEXT("%02X"), j);
     SearchItem& item = engine->Items[engine->Count];
     std::memset(&item, 0, sizeof(item));
-    if (ini.IniGetString(engine->Name, key, TEXT(""), item.Name, 32) == 0) return;
-    ini.IniGetString(item.Name, TEXT("URL"), TEXT(""), item.URL, 128);
+    if (ini.IniGetString(engine->Name, key, TEXT(""), item.Name, Capacity(item.Name)) == 0) return;
+    ini.IniGetString(item.Name, TEXT("URL"), TEXT(""), item.URL, Capacity(item.URL));
     ++engine->Count;
   }
 }
@@ -32,10 +32,10 @@ bool ReadSkin(IniFile& ini, LPCWSTR skin_folder, LPCWSTR name, SkinEntry* skin) 
   const int size = ini.IniGetInt(name, TEXT("SIZE"), 0);
   if (size == 0) return false;
   WCHAR dir[MAX_PATH], skin_file[MAX_PATH], toolbar[MAX_PATH], special[MAX_PATH];
-  ini.IniGetString(name, TEXT("DIR"), TEXT(""), dir, MAX_PATH);
-  ini.IniGetString(name, TEXT("SKIN"), TEXT(""), skin_file, MAX_PATH);
-  ini.IniGetString(name, TEXT("TOOLBAR"), TEXT(""), toolbar, MAX_PATH);
-  ini.IniGetString(name, TEXT("SPECIAL"), TEXT(""), special, MAX_PATH);
+  ini.IniGetString(name, TEXT("DIR"), TEXT(""), dir, Capacity(dir));
+  ini.IniGetString(name, TEXT("SKIN"), TEXT(""), skin_file, Capacity(skin_file));
+  ini.IniGetString(name, TEXT("TOOLBAR"), TEXT(""), toolbar, Capacity(toolbar));
+  ini.IniGetString(name, TEXT("SPECIAL"), TEXT(""), special, Capacity(special));
   const int font = ini.IniGetInt(name, TEXT("Font"), 14);
 
   WCHAR folder[MAX_PATH];
@@ -43,7 +43,7 @@ bool ReadSkin(IniFile& ini, LPCWSTR skin_folder, LPCWSTR name, SkinEntry* skin) 
   std::memset(skin, 0, sizeof(*skin));
   skin->SIZE = static_cast<DWORD>(size) & 0xFFFF;
   skin->Font = font;
-  StringCchCopyW(skin->DIR, 64, dir);
+  StringCchCopyW(skin->DIR, Capacity(skin->DIR), dir);
   FormPath(skin->SKIN, folder, skin_file);
   FormPath(skin->TOOLBAR, folder, toolbar);
   FormPath(skin->SPECIAL, folder, special);
@@ -63,8 +63,9 @@ void LoadSearchEngines(SearchTableRegion* table, LPCWSTR install_dir) {
   for (UINT n = 1; n <= kMaxSearchEngines; ++n) {
     std::memset(&engine, 0, sizeof(engine));
     WCHAR key[8];
-    StringCchPrintfW(key, 8, TEXT("%02X"), n);
-    if (ini.IniGetString(kEngineSection, key, TEXT(""), engine.Name, 32) == 0) break;
+    StringCchPrintfW(key, Capacity(key), TEXT("%02X"), n);
+    if (ini.IniGetString(kEngineSection, key, TEXT(""), engine.Name, Capacity(engine.Name)) == 0)
+      break;
     engine.TYPE = ini.IniGetInt(engine.Name, TEXT("TYPE"), 0);
     LoadSearchItems(ini, &engine);
     if (engine.Count >= 1 && table->Count < kMaxSearchEngines) {
@@ -83,11 +84,12 @@ void LoadSearchTitles(SearchTableRegion* table, LPCWSTR menu_lang_dir) {
   const DWORD engines = table->Count < kMaxSearchEngines ? table->Count : kMaxSearchEngines;
   for (DWORD i = 0; i < engines; ++i) {
     SearchEngine& engine = table->Engines[i];
-    ini.IniGetString(kEngineSection, engine.Name, TEXT("Engine"), engine.Title, 32);
+    ini.IniGetString(kEngineSection, engine.Name, TEXT("Engine"), engine.Title,
+                     Capacity(engine.Title));
     const DWORD items = engine.Count < kSearchItemSlots ? engine.Count : kSearchItemSlots;
     for (DWORD j = 0; j < items; ++j) {
       SearchItem& item = engine.Items[j];
-      ini.IniGetString(engine.Name, item.Name, TEXT("Catalog"), item.Title, 32);
+      ini.IniGetString(engine.Name, item.Name, TEXT("Catalog"), item.Title, Capacity(item.Title));
     }
   }
   ini.IniClose();
@@ -120,9 +122,9 @@ void LoadSkins(SkinTableRegion* table, LPCWSTR install_dir) {
   SkinEntry skin;
   for (UINT n = 0; n <= 30; ++n) {
     WCHAR key[8];
-    StringCchPrintfW(key, 8, TEXT("%02X"), n);
+    StringCchPrintfW(key, Capacity(key), TEXT("%02X"), n);
     WCHAR name[128];
-    if (ini.IniGetString(kSkinSection, key, TEXT(""), name, 128) == 0) break;
+    if (ini.IniGetString(kSkinSection, key, TEXT(""), name, Capacity(name)) == 0) break;
     if (!ini.IsOpen()) break;
     if (!ReadSkin(ini, skin_folder, name, &skin)) break;
     // Nine skins at most, although the table has room for ten: the tenth
@@ -145,7 +147,7 @@ void LoadGestureImage(GestureImageRegion* image, LPCWSTR install_dir) {
   IniFile ini;
   ini.IniOpen(path, GENERIC_READ, 0);
   WCHAR file[32];
-  ini.IniGetString(TEXT("GESTURE"), TEXT("FILE"), TEXT("BG.bmp"), file, 32);
+  ini.IniGetString(TEXT("GESTURE"), TEXT("FILE"), TEXT("BG.bmp"), file, Capacity(file));
   JoinPath(image->Path, file);
   ini.IniClose();
 }

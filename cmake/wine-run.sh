@@ -4,7 +4,9 @@
 # Creates the prefix on first use (once, under a lock, so that tests started
 # in parallel wait for it). Wine's own diagnostics are off so that a test's
 # output is the program's alone; its crash dialog is off so that a crash
-# under a virtual display ends the test instead of waiting for a click.
+# under a virtual display ends the test instead of waiting for a click; and
+# its windows are unmanaged: with no window manager (as under Xvfb) Wine
+# otherwise waits two seconds for one whenever a dialog closes.
 set -euo pipefail
 
 prefix=$1
@@ -22,6 +24,8 @@ if [[ ! -f $prefix/.reco-ready ]]; then
   if [[ ! -f $prefix/.reco-ready ]]; then
     wineboot -i </dev/null >/dev/null 2>&1 || true
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+      </dev/null >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
       </dev/null >/dev/null 2>&1
     # Let the server that made the prefix write the registry and end, so
     # that a persistent one can be started for the test run.

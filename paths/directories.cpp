@@ -1,6 +1,7 @@
 #include "paths/directories.h"
 
 #include "paths/path_utils.h"
+#include "resources/app/resource.h"
 
 WCHAR InstallDir[MAX_PATH];
 WCHAR DataDir[MAX_PATH];
@@ -10,9 +11,6 @@ namespace {
 const WCHAR kAboutKey[] = TEXT("Software\\Telvar\\QXLUM\\VEQ\\About");
 const WCHAR kPathValue[] = TEXT("Path");
 const WCHAR kDataSubfolder[] = TEXT("System\\QXLum\\VEQ\\");
-
-// The shell's number for the folder the data directory lives under.
-constexpr int kDataBaseFolder = 17;
 
 bool IsExistingDirectory(LPCWSTR path) {
   const DWORD attributes = GetFileAttributesW(path);
@@ -74,7 +72,7 @@ int ShellFolderPath(LPWSTR out) {
   int result = 0;
   // A folder the shell does not know leaves the path empty; a folder without
   // a file-system path is a failure.
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, kDataBaseFolder, &id_list))) {
+  if (SUCCEEDED(CeSHGetSpecialFolderLocation(nullptr, CSIDL_RECO_DATA, &id_list))) {
     if (!SHGetPathFromIDListW(id_list, path)) result = -1;
   }
   if (id_list != nullptr) allocator->Free(id_list);

@@ -10,6 +10,7 @@
 #if defined(_WIN32)
 #include "platform/windows/win32_shims.h"
 #else
+#include "platform/posix/ce_shims.h"
 #include "platform/posix/win32_api.h"
 #endif
 

@@ -46,24 +46,20 @@ mkdir -p "$demo"
 lang_tag=${lang%%.*}
 export WINEPREFIX=$demo/wineprefix-$lang_tag WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-xvfb_pid=
+# shellcheck source=scripts/wine-session.sh
+source "$repo/scripts/wine-session.sh"
+server_pid=
 cleanup() {
-  [[ -n ${server_pid:-} ]] && kill "$server_pid" 2>/dev/null
+  if [[ -n $server_pid ]]; then kill "$server_pid" 2>/dev/null || true; fi
   wineserver -k </dev/null >/dev/null 2>&1 || true
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-  true
+  wine_session_stop
 }
 trap cleanup EXIT
 
 headless=0
 if [[ -z ${DISPLAY:-} || ${RECO_DEMO_HEADLESS:-0} == 1 ]]; then
   headless=1
-  numfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" </dev/null >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [[ -s $numfile ]] && break; sleep 0.1; done
-  export DISPLAY=":$(head -n1 "$numfile")"
-  rm -f "$numfile"
+  wine_session_start_xvfb
 fi
 
 say "preparing the Wine prefix $WINEPREFIX"
@@ -85,9 +81,12 @@ server_pid=$!
 sleep 1
 
 say "opening the page (LANG=$lang)"
+# The program's own exit status, which set -e would otherwise turn into the
+# end of this script: 0 after a page ran, 1 when another page was open, -1
+# (255) when start-up failed.
+page_status=0
 if [[ $headless == 0 ]]; then
-  wine "$recorange" </dev/null
-  echo "the page exited with $?"
+  wine "$recorange" </dev/null || page_status=$?
 else
   wine "$recorange" </dev/null &
   page_pid=$!
@@ -99,8 +98,9 @@ else
   wine "$recoctl" page state </dev/null
   say "confirming the page as a user would (OK)"
   wine "$recoctl" page ok </dev/null
-  wait "$page_pid" || true
+  wait "$page_pid" || page_status=$?
 fi
+echo "the page exited with $page_status"
 sleep 1
 
 say "what the server received"

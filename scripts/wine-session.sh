@@ -1,8 +1,11 @@
-# Sourced by scripts/test.sh and scripts/wine-ctest.sh: a virtual display
-# and one persistent wineserver for a Windows build tree's test run.
+# shellcheck shell=bash
+# Sourced by scripts/test.sh, scripts/wine-ctest.sh and scripts/demo.sh: a
+# virtual display and one persistent wineserver for a Windows build tree's
+# test run.
 #
 #   wine_session_start BUILD_DIR   exports DISPLAY, WINEPREFIX, WINEDEBUG
-#   wine_session_stop              ends the server and the display again
+#   wine_session_start_xvfb        only the display: exports DISPLAY
+#   wine_session_stop              ends what was started again
 #
 # Why one persistent server: a server that a test starts keeps ctest's
 # output pipes open after the test ends and costs seconds per test; a
@@ -42,7 +45,8 @@ wine_session_start_xvfb() {
     rm -f "$numfile"
     return 1
   fi
-  export DISPLAY=":$(head -n1 "$numfile")"
+  DISPLAY=":$(head -n1 "$numfile")"
+  export DISPLAY
   rm -f "$numfile"
   echo "virtual display $DISPLAY"
 }

@@ -114,6 +114,16 @@ static_assert(offsetof(LanguageEntry, Word132) == 132, "Word132");
 static_assert(offsetof(LanguageEntry, Word136) == 136, "Word136");
 static_assert(offsetof(LanguageEntry, Reserved140) == 140, "Reserved140");
 
+// The languages of entries 0 and 1, the two the pages edit.
+constexpr WORD kLangSimplifiedChinese = 2052;
+constexpr WORD kLangEnglish = 1033;
+
+// Charset values of the Simplified Chinese entry, one per item of its page's
+// combo box.
+constexpr DWORD kCharsetGb2312 = 4097;
+constexpr DWORD kCharsetGbk = 4098;
+constexpr DWORD kCharsetGb18030 = 4099;
+
 // Entries 0 and 1 are the only ones the settings file carries.
 constexpr int kLanguageEntryCount = 5;
 constexpr int kChineseEntry = 0;

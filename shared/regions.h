@@ -13,6 +13,13 @@
 
 #include "platform/platform.h"
 
+// The capacity of a fixed text field, in UTF-16 units with the terminator,
+// taken from its declaration so that no caller restates it.
+template <size_t N>
+constexpr int Capacity(const WCHAR (&)[N]) {
+  return static_cast<int>(N);
+}
+
 // ---- Punctuation of the current recognition language (196 bytes) ----------
 
 struct PuncSymbRegion {

@@ -27,8 +27,9 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR file_name, DWORD size) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return 0;
   }
-  // Windows since XP: a cut path is still terminated and the result is the
-  // buffer size.
+  // Windows since Vista: a cut path is still terminated, the result is the
+  // buffer size and the error ERROR_INSUFFICIENT_BUFFER (XP left the path
+  // unterminated and the error unset).
   if (path.size() >= size) {
     path.copy(file_name, size - 1);
     file_name[size - 1] = 0;

@@ -1,21 +1,20 @@
-// The shell's special folders: only folder 17, which the system asks for as
-// the base of its data directory and which is the user's data directory here.
+// The shell's special folders: only CSIDL_RECO_DATA, which the system asks
+// for as the base of its data directory and which is the user's data
+// directory here.
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "platform/posix/internal.h"
 #include "platform/text_convert.h"
+#include "resources/app/resource.h"
 
 // An id list is one block from the shell's allocator holding the folder's
-// path as zero-terminated UTF-16.
-struct ITEMIDLIST {
-  WCHAR path[1];
-};
+// path as zero-terminated UTF-16. The type only names the block: the path is
+// written and read as the block's own WCHARs, never through a member.
+struct ITEMIDLIST {};
 
 namespace {
-
-constexpr int kUserDataFolder = 17;
 
 class ShellAllocator final : public IMalloc {
  public:
@@ -48,18 +47,18 @@ HRESULT SHGetMalloc(LPMALLOC* malloc) {
 HRESULT SHGetSpecialFolderLocation(HWND /*owner*/, int folder, LPITEMIDLIST* id_list) {
   if (id_list == nullptr) return E_INVALIDARG;
   *id_list = nullptr;
-  if (folder != kUserDataFolder) return E_INVALIDARG;
+  if (folder != CSIDL_RECO_DATA) return E_INVALIDARG;
   const std::string host = UserDataDirectory();
   if (host.empty()) return E_FAIL;
   std::basic_string<WCHAR> path = Utf8ToUtf16(host);
   for (WCHAR& c : path) {
     if (c == u'/') c = u'\\';
   }
-  void* block = g_allocator.Alloc((path.size() + 1) * sizeof(WCHAR));
+  const size_t bytes = (path.size() + 1) * sizeof(WCHAR);
+  void* block = g_allocator.Alloc(bytes);
   if (block == nullptr) return E_OUTOFMEMORY;
-  auto* list = static_cast<ITEMIDLIST*>(block);
-  std::memcpy(list->path, path.c_str(), (path.size() + 1) * sizeof(WCHAR));
-  *id_list = list;
+  std::memcpy(block, path.c_str(), bytes);
+  *id_list = static_cast<ITEMIDLIST*>(block);
   return S_OK;
 }
 
@@ -67,8 +66,9 @@ BOOL SHGetPathFromIDListW(LPCITEMIDLIST id_list, LPWSTR path) {
   if (path == nullptr) return FALSE;
   path[0] = 0;
   if (id_list == nullptr) return FALSE;
-  const size_t length = std::char_traits<WCHAR>::length(id_list->path);
+  const auto* stored = reinterpret_cast<const WCHAR*>(id_list);
+  const size_t length = std::char_traits<WCHAR>::length(stored);
   if (length == 0 || length >= MAX_PATH) return FALSE;
-  std::memcpy(path, id_list->path, (length + 1) * sizeof(WCHAR));
+  std::memcpy(path, stored, (length + 1) * sizeof(WCHAR));
   return TRUE;
 }

@@ -8,12 +8,6 @@ namespace {
 
 WCHAR FoldAscii(WCHAR c) { return (c >= u'A' && c <= u'Z') ? static_cast<WCHAR>(c + 32) : c; }
 
-// Latin-1 capitals À..Þ (but ×) fold like ASCII ones.
-WCHAR FoldLatin1(WCHAR c) {
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<WCHAR>(c + 32);
-  return FoldAscii(c);
-}
-
 // Formats one integer conversion into `out`.
 void AppendNumber(std::u16string& out, unsigned long long magnitude, bool negative, int base,
                   bool upper, int width, bool zero_pad, bool left) {
@@ -68,21 +62,6 @@ HRESULT StringCchCatW(LPWSTR dest, size_t cch_dest, LPCWSTR src) {
   while (length < cch_dest && dest[length] != 0) ++length;
   if (length == cch_dest) return STRSAFE_E_INVALID_PARAMETER;
   return StringCchCopyNW(dest + length, cch_dest - length, src, STRSAFE_MAX_CCH);
-}
-
-HRESULT StringCchLengthW(LPCWSTR str, size_t cch_max, size_t* length) {
-  if (str == nullptr || cch_max > STRSAFE_MAX_CCH) {
-    if (length != nullptr) *length = 0;
-    return STRSAFE_E_INVALID_PARAMETER;
-  }
-  size_t n = 0;
-  while (n < cch_max && str[n] != 0) ++n;
-  if (n == cch_max) {
-    if (length != nullptr) *length = 0;
-    return STRSAFE_E_INVALID_PARAMETER;
-  }
-  if (length != nullptr) *length = n;
-  return S_OK;
 }
 
 HRESULT StringCchPrintfW(LPWSTR dest, size_t cch_dest, LPCWSTR format, ...) {
@@ -166,18 +145,6 @@ int _wcsnicmp(const WCHAR* a, const WCHAR* b, size_t count) {
   return 0;
 }
 
-int lstrcmpiW(LPCWSTR a, LPCWSTR b) {
-  if (a == nullptr || b == nullptr) return a == b ? 0 : (a == nullptr ? -1 : 1);
-  for (size_t i = 0;; ++i) {
-    const WCHAR ca = FoldLatin1(a[i]);
-    const WCHAR cb = FoldLatin1(b[i]);
-    if (ca != cb) return ca < cb ? -1 : 1;
-    if (ca == 0) return 0;
-  }
-}
-
-int lstrlenW(LPCWSTR s) { return s == nullptr ? 0 : static_cast<int>(wcslen(s)); }
-
 long _wtol(const WCHAR* s) {
   if (s == nullptr) return 0;
   while (*s == u' ' || (*s >= u'\t' && *s <= u'\r')) ++s;
@@ -199,16 +166,6 @@ size_t wcslen(const WCHAR* s) {
   size_t n = 0;
   while (s[n] != 0) ++n;
   return n;
-}
-
-int wcscmp(const WCHAR* a, const WCHAR* b) { return wcsncmp(a, b, static_cast<size_t>(-1)); }
-
-int wcsncmp(const WCHAR* a, const WCHAR* b, size_t count) {
-  for (size_t i = 0; i < count; ++i) {
-    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
-    if (a[i] == 0) return 0;
-  }
-  return 0;
 }
 
 const WCHAR* wcschr(const WCHAR* s, WCHAR c) {

@@ -187,23 +187,18 @@ BOOL FlushViewOfFile(LPCVOID base, SIZE_T bytes);
 HRESULT StringCchCopyW(LPWSTR dest, size_t cch_dest, LPCWSTR src);
 HRESULT StringCchCopyNW(LPWSTR dest, size_t cch_dest, LPCWSTR src, size_t cch_src);
 HRESULT StringCchCatW(LPWSTR dest, size_t cch_dest, LPCWSTR src);
-HRESULT StringCchLengthW(LPCWSTR str, size_t cch_max, size_t* length);
 // Formats: %d %i %u %x %X %c %s %% with optional '-', '0', width and 'l'/'h'
 // modifiers; %s takes a WCHAR string, as the wide Windows functions do.
 HRESULT StringCchPrintfW(LPWSTR dest, size_t cch_dest, LPCWSTR format, ...);
 
 // _wcsicmp and _wcsnicmp fold ASCII letters only, as the C locale does on
-// Windows; lstrcmpiW also folds Latin-1 letters.
+// Windows.
 int _wcsicmp(const WCHAR* a, const WCHAR* b);
 int _wcsnicmp(const WCHAR* a, const WCHAR* b, size_t count);
-int lstrcmpiW(LPCWSTR a, LPCWSTR b);
-int lstrlenW(LPCWSTR s);
 long _wtol(const WCHAR* s);
 
 // WCHAR overloads beside the C library's wchar_t functions.
 size_t wcslen(const WCHAR* s);
-int wcscmp(const WCHAR* a, const WCHAR* b);
-int wcsncmp(const WCHAR* a, const WCHAR* b, size_t count);
 const WCHAR* wcschr(const WCHAR* s, WCHAR c);
 WCHAR* wcschr(WCHAR* s, WCHAR c);
 const WCHAR* wcsrchr(const WCHAR* s, WCHAR c);

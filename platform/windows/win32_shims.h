@@ -1,6 +1,7 @@
 // Desktop Windows: the real Win32 API plus shims for calls that exist only on
-// Windows CE. Each shim is small and behaves as the CE call does for the
-// arguments the system passes.
+// Windows CE or mean something else there. Each shim is small, behaves as the
+// CE call does for the arguments the system passes, and is called by its own
+// name: no Win32 name is redirected to it.
 #ifndef RECO_PLATFORM_WINDOWS_WIN32_SHIMS_H_
 #define RECO_PLATFORM_WINDOWS_WIN32_SHIMS_H_
 
@@ -22,6 +23,8 @@
 #include <stdlib.h>
 #include <wchar.h>
 
+#include "resources/app/resource.h"
+
 // strsafe.h deprecates the unbounded string functions it replaces; the
 // system uses only the bounded ones, but the CRT headers above declare the
 // others and the deprecation would turn those declarations into warnings.
@@ -39,21 +42,19 @@ inline HANDLE CreateFileForMappingW(LPCWSTR path, DWORD desired_access, DWORD sh
 
 // The shell: CE's ceshell.dll exports, by ordinals 12, 10 and 11, the same
 // three calls as the desktop shell's SHGetMalloc, SHGetSpecialFolderLocation
-// and SHGetPathFromIDListW, which the system calls by these names.
+// and SHGetPathFromIDListW.
 #include <shlobj.h>
 
-// The system asks for folder 17 as the base of its data directory. On
-// desktop Windows folder 17 is CSIDL_DRIVES ("My Computer"), which has an id
-// list but no path, so the data directory would fall back to the
-// installation directory, which users may not be able to write. Folder 17 is
+// The system asks for CSIDL_RECO_DATA (17) as the base of its data
+// directory. On desktop Windows folder 17 is CSIDL_DRIVES ("My Computer"),
+// which has an id list but no path, so the data directory would fall back
+// to the installation directory, which users may not be able to write. It is
 // therefore taken to mean the user's roaming application-data folder
 // (CSIDL_APPDATA); every other number keeps its desktop meaning.
 inline HRESULT CeSHGetSpecialFolderLocation(HWND owner, int folder, LPITEMIDLIST* id_list) {
-  constexpr int kCeDataFolder = 17;
-  return ::SHGetSpecialFolderLocation(owner, folder == kCeDataFolder ? CSIDL_APPDATA : folder,
+  return ::SHGetSpecialFolderLocation(owner, folder == CSIDL_RECO_DATA ? CSIDL_APPDATA : folder,
                                       id_list);
 }
-#define SHGetSpecialFolderLocation CeSHGetSpecialFolderLocation
 
 // Window handles cross processes as 32-bit words in the shared records. On
 // Win64 handles still fit in 32 bits, but they are sign-extended when read
@@ -73,7 +74,6 @@ inline BOOL CeSetForegroundWindow(HWND window) {
   return ::SetForegroundWindow(
       reinterpret_cast<HWND>(reinterpret_cast<UINT_PTR>(window) & ~static_cast<UINT_PTR>(1)));
 }
-#define SetForegroundWindow CeSetForegroundWindow
 
 // The OK button in the caption exists only on CE; desktop pages carry an OK
 // push button in their template instead.

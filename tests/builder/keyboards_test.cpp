@@ -76,10 +76,9 @@ TEST(Keyboards_Records, PunctuationFontSizeAndLanguage) {
   const Row rows[] = {
       /* 0 */ {rows_for("Size=12\n"), "0|10 ,. Times New Roman|0 MingLiU 12|kb2=e,,,:"},
       /* 1 */ {rows_for(""), "0|10 ,. Times New Roman|0 MingLiU 16|kb2=e,,,:"},
-      /* 2 */ {rows_for("Size=10\n"), "0|10 ,. Times New Roman|0 MingLiU 10|kb2=e,,,:"},
-      /* 3 */ {rows_for("Size=9\nFont=Tahoma\n"), "0|9 ,. Tahoma|0 Tahoma 9|kb2=e,,,:"},
-      /* 4 */ {rows_for("Size=-5\n"), "0|10 ,. Times New Roman|0 MingLiU 4294967291|kb2=e,,,:"},
-      /* 5 */ {rows_for("Size=0\n"), "0|0 ,. Times New Roman|0 MingLiU 0|kb2=e,,,:"},
+      /* 2 */ {rows_for("Size=9\nFont=Tahoma\n"), "0|9 ,. Tahoma|0 Tahoma 9|kb2=e,,,:"},
+      /* 3 */ {rows_for("Size=-5\n"), "0|10 ,. Times New Roman|0 MingLiU 4294967291|kb2=e,,,:"},
+      /* 4 */ {rows_for("Size=0\n"), "0|0 ,. Times New Roman|0 MingLiU 0|kb2=e,,,:"},
   };
   DWORD result = 0;
   auto describe = [&](const PreferenceBlock& b) {

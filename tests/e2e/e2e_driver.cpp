@@ -156,21 +156,6 @@ Json ControlOf(const Json& state, int id) {
   return Json();
 }
 
-// Wine's X11 driver hands each top-level window to the window manager and,
-// with none running (as under Xvfb), waits two seconds for it whenever a
-// dialog closes. Unmanaged windows close at once. The key is read when a
-// process starts; Windows has no such key.
-void UseUnmanagedWindows() {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", 0, nullptr, 0,
-                      KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-    return;
-  }
-  static const WCHAR kNo[] = L"N";
-  RegSetValueExW(key, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(kNo), sizeof(kNo));
-  RegCloseKey(key);
-}
-
 bool CanMakeWindows() {
   HWND probe = CreateWindowExW(0, L"Static", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                GetModuleHandleW(nullptr), nullptr);

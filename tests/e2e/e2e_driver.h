@@ -36,7 +36,6 @@ class Process {
   // Waits up to `timeout_ms` for the end; true with the exit code when it ended.
   bool Wait(DWORD timeout_ms, DWORD* exit_code);
   void Kill();
-  bool Started() const { return process_ != nullptr; }
 
  private:
   HANDLE process_ = nullptr;
@@ -77,10 +76,6 @@ Output Recoctl(const std::string& args);
 Json PageState();
 // The control `id` of a page state; null when it has none.
 Json ControlOf(const Json& state, int id);
-
-// Makes the windows of programs started from now on close at once under
-// Wine (see the definition); does nothing elsewhere.
-void UseUnmanagedWindows();
 
 // False where no window can be made (under Wine, without an X display).
 bool CanMakeWindows();

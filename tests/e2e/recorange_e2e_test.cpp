@@ -3,12 +3,14 @@
 // recognition language, confirmation and close, and the settings file
 // written at exit. Every case starts with no section and no settings file
 // and ends with every process it started gone and both sections released.
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "resources/app/resource.h"
 #include "shared/sections.h"
 #include "tests/e2e/e2e_driver.h"
 #include "tests/shared/test_env.h"
@@ -21,16 +23,15 @@ constexpr DWORD kSectionGoneTimeoutMs = 5000;
 
 class RecorangeTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { UseUnmanagedWindows(); }
   void SetUp() override {
     if (!CanMakeWindows()) GTEST_SKIP() << "no display: the program's windows cannot be made";
     Reset();
   }
   void TearDown() override { Reset(); }
 
-  // Ends whatever the previous case left running and checks that the named
-  // sections went with it.
-  void EndAll() {
+  // Ends whatever the previous case left running, checks that the named
+  // sections went with it, and removes the settings file.
+  void Reset() {
     second_.Kill();
     page_.Kill();
     server_.reset();
@@ -41,9 +42,6 @@ class RecorangeTest : public ::testing::Test {
     }
     EXPECT_FALSE(SectionExists(kPreferenceSectionName)) << "the preference section lingers";
     EXPECT_FALSE(SectionExists(kServerSectionName)) << "the server section lingers";
-  }
-  void Reset() {
-    EndAll();
     DeleteFileW(SettingsPath().c_str());
   }
 
@@ -51,8 +49,10 @@ class RecorangeTest : public ::testing::Test {
     server_ = std::make_unique<Server>();
     ASSERT_TRUE(server_->Start(temp_ / L"serve.txt")) << server_->Text();
   }
-  // Starts the program and waits until its page has loaded.
-  void OpenPage() {
+  // Starts the program on a settings file with `reco_lang_id` and waits
+  // until its page has loaded.
+  void OpenPage(DWORD reco_lang_id) {
+    WriteSettings([=](PreferenceBlock* block) { block->Header.RecoLangId = reco_lang_id; });
     ASSERT_TRUE(page_.Start(RecorangePath(), ""));
     const Output wait = Recoctl("page wait --timeout 30");
     ASSERT_EQ(0u, wait.exit_code) << wait.text;
@@ -61,10 +61,13 @@ class RecorangeTest : public ::testing::Test {
     const Output out = Recoctl(args);
     EXPECT_EQ(0u, out.exit_code) << "recoctl " << args << ": " << out.text;
   }
-  DWORD PageExitCode() {
+  void Check(int id, bool on) { Do("page check " + std::to_string(id) + (on ? " on" : " off")); }
+  // Ends the page with "page ok" or "page close" and the program with 0.
+  void End(const char* how) {
+    Do(std::string("page ") + how);
     DWORD code = 0xFFFFFFFF;
     EXPECT_TRUE(page_.Wait(kEndTimeoutMs, &code)) << "the program did not end";
-    return code;
+    EXPECT_EQ(0u, code);
   }
   std::vector<std::string> StopServer() {
     DWORD code = 0xFFFFFFFF;
@@ -80,15 +83,8 @@ class RecorangeTest : public ::testing::Test {
   std::unique_ptr<Server> server_;
 };
 
-void SetLanguage(DWORD reco_lang_id) {
-  WriteSettings(
-      [reco_lang_id](PreferenceBlock* block) { block->Header.RecoLangId = reco_lang_id; });
-}
-
 TEST_F(RecorangeTest, Recorange_FirstStartBuildsSecondStartDefers) {
-  SetLanguage(1033);
-  OpenPage();
-
+  OpenPage(kLangEnglish);
   const Json block = Json::parse(Recoctl("show --live --json").text, nullptr, false);
   ASSERT_TRUE(block.is_object());
   EXPECT_EQ(test_support::ToUtf8(SettingsPath()), block["SettingsPath"]);
@@ -124,55 +120,64 @@ TEST_F(RecorangeTest, Recorange_FirstStartBuildsSecondStartDefers) {
   EXPECT_EQ(0xE2E2E2E2u, word1988) << "the second copy rebuilt the block";
   EXPECT_EQ(state["window"], PageState()["window"]) << "the first page is no longer the open one";
 
-  Do("page close");
-  EXPECT_EQ(0u, PageExitCode());
+  End("close");
   EXPECT_FALSE(SettingsUntouched()) << "the first copy did not write the settings back";
 }
 
-// Whatever the language, the page edits the entry of its template's language.
+// Whatever the language, the page edits the entry of its template's
+// language; without a server it runs all the same. Each page gets the same
+// clicks on its first three boxes: the first on, which the Latin page
+// refuses (its box is disabled: shown, never changed by a user), the second
+// on, the third off.
 TEST_F(RecorangeTest, Recorange_PageFollowsRecoLangId) {
-  struct Case {
+  const struct {
     DWORD reco_lang_id;
     int template_id;
-    DWORD chinese_range;      // entry 0 after 304 is checked and the page confirmed
-    DWORD latin_phrase_mode;  // entry 1 likewise
+    DWORD first_box_exit;                  // of recoctl's click on the first box
+    DWORD chinese_range;                   // entry 0 after the clicks and a confirmation
+    DWORD latin_phrase_mode, latin_space;  // entry 1 likewise
+  } cases[] = {
+      {2052, IDD_CHINESE_RANGE, 0, 0x703, 3, 1},     // the second box: "special radicals"
+      {0x10804, IDD_CHINESE_RANGE, 0, 0x703, 3, 1},  // the high half is not looked at
+      {1028, IDD_LATIN_RANGE, 1, 0x08400701, 4, 0},  // the second box: "short phrases"
   };
-  const Case cases[] = {
-      {2052, 325, 0x703, 3},       // 304 is "special radicals"
-      {0x10804, 325, 0x703, 3},    // the high half is not looked at
-      {1028, 400, 0x08400701, 4},  // 304 is "short phrases"; entry 0 untouched
-      {1033, 400, 0x08400701, 4}, {0, 400, 0x08400701, 4},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE("RecoLangId " + std::to_string(c.reco_lang_id));
     Reset();
-    SetLanguage(c.reco_lang_id);
-    OpenPage();
+    OpenPage(c.reco_lang_id);
     EXPECT_EQ(c.template_id, PageState()["template"]);
-    Do("page check 304 on");
-    Do("page ok");
-    EXPECT_EQ(0u, PageExitCode());
+    EXPECT_EQ(c.first_box_exit,
+              Recoctl("page check " + std::to_string(IDC_STANDARD_CHARS) + " on").exit_code);
+    Check(IDC_SPECIAL_RADICALS, true);
+    Check(IDC_TRADITIONAL_FORMS, false);
+    End("ok");
     const std::unique_ptr<PreferenceBlock> saved = ReadSettings();
     ASSERT_NE(nullptr, saved);
     EXPECT_EQ(c.chinese_range, saved->Entries[kChineseEntry].RecoRange);
     EXPECT_EQ(c.latin_phrase_mode, saved->Entries[kLatinEntry].PhraseMode);
+    EXPECT_EQ(c.latin_space, saved->Entries[kLatinEntry].AutoInsertSpace);
+    EXPECT_EQ(0x4307u, saved->Entries[kLatinEntry].RecoRange);
     EXPECT_EQ(c.reco_lang_id, saved->Header.RecoLangId);
   }
 }
 
+// The sizes offered for the default ExtendSize (16) are 8 to 14, each with
+// its number as the item's data.
 TEST_F(RecorangeTest, Recorange_ConfirmStoresControlsAndNotifiesOnce) {
-  SetLanguage(2052);
   StartServer();
-  OpenPage();
+  OpenPage(kLangSimplifiedChinese);
   const Json before = PageState();
-  for (int id : {303, 307, 308}) EXPECT_TRUE(ControlOf(before, id)["checked"]) << id;
-  for (const char* step :
-       {"page check 303 off", "page check 307 off", "page check 308 off", "page check 309 on",
-        "page check 310 on", "page select 302 1", "page select 323 0"}) {
-    Do(step);
+  for (int id : {IDC_STANDARD_CHARS, IDC_ENGLISH_LETTERS, IDC_DIGITS}) {
+    EXPECT_TRUE(ControlOf(before, id)["checked"]) << id;
   }
-  Do("page ok");
-  EXPECT_EQ(0u, PageExitCode());
+  const Json sizes = ControlOf(before, IDC_FONT_SIZE);
+  EXPECT_EQ(Json::array({"8", "9", "10", "11", "12", "13", "14"}), sizes["items"]);
+  EXPECT_EQ(Json::array({8, 9, 10, 11, 12, 13, 14}), sizes["data"]);
+  for (int id : {IDC_STANDARD_CHARS, IDC_ENGLISH_LETTERS, IDC_DIGITS}) Check(id, false);
+  for (int id : {IDC_CHINESE_PUNCTUATION, IDC_ENGLISH_PUNCTUATION}) Check(id, true);
+  Do("page select " + std::to_string(IDC_CHARSET) + " 1");
+  Do("page select " + std::to_string(IDC_FONT_SIZE) + " 1");
+  End("ok");
 
   const std::vector<std::string> notes = StopServer();
   ASSERT_EQ(1u, notes.size()) << server_->Text();
@@ -180,58 +185,20 @@ TEST_F(RecorangeTest, Recorange_ConfirmStoresControlsAndNotifiesOnce) {
   EXPECT_NE(std::string::npos,
             notes[0].find("entry0 LangId=2052 Charset=4098 RecoRange=0x7000 AutoInsertSpace=0"))
       << notes[0];
-  EXPECT_NE(std::string::npos, notes[0].find("FontSize=8 |")) << notes[0];
   const std::unique_ptr<PreferenceBlock> saved = ReadSettings();
   ASSERT_NE(nullptr, saved);
   EXPECT_EQ(0x7000u, saved->Entries[kChineseEntry].RecoRange);
-  EXPECT_EQ(4098u, saved->Entries[kChineseEntry].Charset);
-  EXPECT_EQ(8u, saved->Entries[kChineseEntry].FontSize);
-}
-
-// An apply sent from outside saves and notifies but leaves the page open; the
-// close after it neither stores the later change nor notifies.
-TEST_F(RecorangeTest, Recorange_CloseNotifiesNothingAndWritesBack) {
-  SetLanguage(1033);
-  StartServer();
-  OpenPage();
-  Do("page apply");
-  EXPECT_TRUE(PageState().is_object()) << "the apply ended the page";
-  Do("page check 304 on");
-  Do("page close");
-  EXPECT_EQ(0u, PageExitCode());
-  const std::vector<std::string> notes = StopServer();
-  ASSERT_EQ(1u, notes.size()) << server_->Text();
-  EXPECT_NE(std::string::npos, notes[0].find("entry1 LangId=1033 Charset=257 RecoRange=0x4307 "
-                                             "AutoInsertSpace=1 PhraseMode=3"))
-      << notes[0];
-  EXPECT_FALSE(SettingsUntouched()) << "the settings were not written back";
-  const std::unique_ptr<PreferenceBlock> saved = ReadSettings();
-  ASSERT_NE(nullptr, saved);
-  EXPECT_EQ(3u, saved->Entries[kLatinEntry].PhraseMode) << "a close stored the page";
-}
-
-TEST_F(RecorangeTest, Recorange_RunsWithoutServerWindow) {
-  SetLanguage(1033);
-  OpenPage();
-  // Disabled on the Latin page: shown, never changed by a user.
-  EXPECT_EQ(1u, Recoctl("page check 303 on").exit_code);
-  Do("page check 304 on");
-  Do("page check 305 off");
-  Do("page ok");
-  EXPECT_EQ(0u, PageExitCode());
-  const std::unique_ptr<PreferenceBlock> saved = ReadSettings();
-  ASSERT_NE(nullptr, saved);
-  EXPECT_EQ(4u, saved->Entries[kLatinEntry].PhraseMode);
-  EXPECT_EQ(0u, saved->Entries[kLatinEntry].AutoInsertSpace);
-  EXPECT_EQ(0x4307u, saved->Entries[kLatinEntry].RecoRange);
+  EXPECT_EQ(kCharsetGbk, saved->Entries[kChineseEntry].Charset);
+  EXPECT_EQ(9u, saved->Entries[kChineseEntry].FontSize);
 }
 
 // A page that ended without its WM_DESTROY leaves its window in the server
-// record; a window that has gone does not stop the next start.
-TEST_F(RecorangeTest, Recorange_GoneSettingsWindowDoesNotStopStart) {
-  SetLanguage(1033);
+// record: a window that has gone does not stop the next start. An apply
+// sent from outside saves and notifies but leaves the page open; the close
+// after it neither stores the later change nor notifies.
+TEST_F(RecorangeTest, Recorange_GoneWindowThenApplyAndClose) {
   StartServer();
-  OpenPage();
+  OpenPage(kLangEnglish);
   page_.Kill();
   {
     HANDLE handle = OpenFileMappingW(FILE_MAP_READ, FALSE, kServerSectionName);
@@ -245,43 +212,20 @@ TEST_F(RecorangeTest, Recorange_GoneSettingsWindowDoesNotStopStart) {
     ASSERT_NE(nullptr, gone);
     ASSERT_FALSE(IsWindow(gone));
   }
-  OpenPage();
-  Do("page close");
-  EXPECT_EQ(0u, PageExitCode());
-  EXPECT_TRUE(StopServer().empty()) << server_->Text();
-}
-
-TEST_F(RecorangeTest, Recorange_FontSizesFollowExtendSize) {
-  struct Case {
-    DWORD extend_size;
-    int first;  // offered sizes first..last; none when first > last
-    int last;
-  };
-  const Case cases[] = {
-      {20, 10, 18},
-      {54, 27, 48},
-      {0, 1, 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE("ExtendSize " + std::to_string(c.extend_size));
-    Reset();
-    WriteSettings([&c](PreferenceBlock* block) {
-      block->Header.RecoLangId = 1033;
-      block->ExtendSize = c.extend_size;
-    });
-    OpenPage();
-    Json expected_items = Json::array();
-    Json expected_data = Json::array();
-    for (int size = c.first; size <= c.last; ++size) {
-      expected_items.push_back(std::to_string(size));
-      expected_data.push_back(size);
-    }
-    const Json sizes = ControlOf(PageState(), 323);
-    EXPECT_EQ(expected_items, sizes["items"]);
-    EXPECT_EQ(expected_data, sizes["data"]);
-    Do("page close");
-    EXPECT_EQ(0u, PageExitCode());
-  }
+  OpenPage(kLangEnglish);
+  Do("page apply");
+  EXPECT_TRUE(PageState().is_object()) << "the apply ended the page";
+  Check(IDC_LATIN_SHORT_PHRASE, true);
+  End("close");
+  const std::vector<std::string> notes = StopServer();
+  ASSERT_EQ(1u, notes.size()) << server_->Text();
+  EXPECT_NE(std::string::npos, notes[0].find("entry1 LangId=1033 Charset=257 RecoRange=0x4307 "
+                                             "AutoInsertSpace=1 PhraseMode=3"))
+      << notes[0];
+  EXPECT_FALSE(SettingsUntouched()) << "the settings were not written back";
+  const std::unique_ptr<PreferenceBlock> saved = ReadSettings();
+  ASSERT_NE(nullptr, saved);
+  EXPECT_EQ(3u, saved->Entries[kLatinEntry].PhraseMode) << "a close stored the page";
 }
 
 }  // namespace

@@ -16,11 +16,6 @@
 
 #include <CLI/CLI.hpp>
 
-// Exit codes of the live commands.
-constexpr int kLiveDone = 0;
-constexpr int kLiveFailed = 1;  // no section, no page, or the action was refused
-constexpr int kLiveUnsupported = 2;
-
 // Adds "serve", "dump" and "page"; *exit_code receives the result of the one
 // that runs.
 void AddLiveCommands(CLI::App& app, int* exit_code);

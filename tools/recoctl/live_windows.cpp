@@ -11,12 +11,12 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/platform.h"
+#include "resources/app/resource.h"
 #include "shared/messages.h"
 #include "shared/preference_block.h"
 #include "shared/sections.h"
-#include "tools/recoctl/build_commands.h"
+#include "tools/recoctl/block_decoder.h"
 #include "tools/recoctl/host.h"
-#include "tools/recoctl/live_commands.h"
 
 namespace live_windows {
 namespace {
@@ -193,8 +193,8 @@ std::string KindOf(HWND control) {
 
 // Which template the page was made from, told by a control only it has.
 int TemplateOf(HWND page) {
-  if (GetDlgItem(page, 302) != nullptr) return 325;
-  if (GetDlgItem(page, 407) != nullptr) return 400;
+  if (GetDlgItem(page, IDC_CHARSET) != nullptr) return IDD_CHINESE_RANGE;
+  if (GetDlgItem(page, IDC_OUTPUT_GROUP) != nullptr) return IDD_LATIN_RANGE;
   return 0;
 }
 
@@ -256,7 +256,9 @@ Json PageJson(HWND page) {
   json["window"] = WindowWord(page);
   json["title"] = WindowText(page);
   json["template"] = template_id;
-  json["kind"] = template_id == 325 ? "chinese" : template_id == 400 ? "latin" : "unknown";
+  json["kind"] = template_id == IDD_CHINESE_RANGE ? "chinese"
+                 : template_id == IDD_LATIN_RANGE ? "latin"
+                                                  : "unknown";
   Json controls = Json::array();
   for (HWND control : ControlsOf(page)) controls.push_back(ControlState(control));
   json["controls"] = controls;
@@ -289,7 +291,7 @@ std::string PageText(const Json& page) {
 // title is set first, and the load then selects a font size whenever the
 // list offers one.
 bool IsLoaded(HWND page) {
-  HWND sizes = GetDlgItem(page, 323);
+  HWND sizes = GetDlgItem(page, IDC_FONT_SIZE);
   const LRESULT count = sizes != nullptr ? Send(sizes, CB_GETCOUNT, 0, 0) : 0;
   if (count > 0) return Send(sizes, CB_GETCURSEL, 0, 0) != CB_ERR;
   return Send(page, WM_GETTEXTLENGTH, 0, 0) > 0;

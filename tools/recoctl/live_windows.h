@@ -1,10 +1,16 @@
 // The Windows side of recoctl's live commands (see live_commands.h). Each
 // returns the command's exit code: kLiveDone, or kLiveFailed after printing
-// why to standard error.
+// why to standard error. Elsewhere the commands exit with kLiveUnsupported
+// and none of these is linked.
 #ifndef RECO_TOOLS_RECOCTL_LIVE_WINDOWS_H_
 #define RECO_TOOLS_RECOCTL_LIVE_WINDOWS_H_
 
 #include <string>
+
+// Exit codes of the live commands.
+constexpr int kLiveDone = 0;
+constexpr int kLiveFailed = 1;  // no section, no page, or the action was refused
+constexpr int kLiveUnsupported = 2;
 
 namespace live_windows {
 
