@@ -27,8 +27,6 @@ const WCHAR kHotkeyValue[] = TEXT("Hotkey");
 // "宋体", the face every entry starts with.
 const WCHAR kDefaultFontName[] = {0x5B8B, 0x4F53, 0};
 
-constexpr LANGID kSimplifiedChinese = 2052;
-constexpr LANGID kEnglish = 1033;
 constexpr DWORD kDefaultHotkey = 96;
 constexpr DWORD kDefaultNumRange = 0x300000;
 constexpr DWORD kDefaultExtendWord0 = 0xFFFFFFFF;
@@ -181,9 +179,9 @@ bool CarryOver(IniFile* old_file, IniFile* new_file) {
 
 void SetChineseEntryDefaults(LanguageEntry* entry) {
   if (entry == nullptr) return;
-  entry->LangId = kSimplifiedChinese;
+  entry->LangId = kLangSimplifiedChinese;
   entry->Word4 = 0x1000;
-  entry->Charset = 0x1001;
+  entry->Charset = kCharsetGb2312;
   entry->RecoRange = 0x08400701;
   entry->Word48 = 3;
   SetCommonEntryDefaults(entry);
@@ -191,7 +189,7 @@ void SetChineseEntryDefaults(LanguageEntry* entry) {
 
 void SetLatinEntryDefaults(LanguageEntry* entry) {
   if (entry == nullptr) return;
-  entry->LangId = kEnglish;
+  entry->LangId = kLangEnglish;
   entry->Word4 = 0x101;
   entry->Charset = 0x101;
   entry->RecoRange = 0x4307;
@@ -210,12 +208,12 @@ void SetHeaderDefaults(PreferenceSection* section) {
   header->Word4 = 0;
   header->Word12 = 2;
   block->Word1992 = 0;
-  if (GetUserDefaultLangID() == kSimplifiedChinese) {
+  if (GetUserDefaultLangID() == kLangSimplifiedChinese) {
     header->MenuLangIndex = 0;
-    header->RecoLangId = kSimplifiedChinese;
+    header->RecoLangId = kLangSimplifiedChinese;
   } else {
     header->MenuLangIndex = 1;
-    header->RecoLangId = kEnglish;
+    header->RecoLangId = kLangEnglish;
   }
   header->Word32 = 0;
   header->Word28 = 6;

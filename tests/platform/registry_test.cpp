@@ -1,5 +1,5 @@
 // The registry calls as the system and its tests use them, the user's
-// language, the executable's path and DeleteObject; the same expectations
+// language and the executable's path; the same expectations
 // hold for our POSIX layer and for Windows (Wine).
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 
 #include "platform/fault.h"
 #include "platform/platform.h"
-#include "platform/test_hooks.h"
 #include "tests/fault_loop.h"
 #include "tests/shared/test_env.h"
 #include "tests/test_support.h"
@@ -211,14 +210,6 @@ TEST(Locale_UserDefaultLangID, FromTheLocaleVariables) {
     test_env::ScopedEnv lang("LANG", cases[row].lang);
     EXPECT_EQ(cases[row].expected, GetUserDefaultLangID());
   }
-}
-
-TEST(Gdi_DeleteObject, CountsOnlyWhatItDeletes) {
-  platform_test::ResetDeleteObjectCount();
-  int object = 0;
-  EXPECT_TRUE(DeleteObject(&object));
-  EXPECT_FALSE(DeleteObject(nullptr));
-  EXPECT_EQ(1, platform_test::DeleteObjectCount());
 }
 #endif
 
