@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Ten deliberate faults, one at a time, in a scratch copy of the tree: each
+# Twelve deliberate faults, one at a time, in a scratch copy of the tree: each
 # is applied, the native preset is rebuilt and its tests are run, and the
 # tests that failed are named. A fault no test notices has survived, and the
 # script then exits 1. The scratch copy and its build stay under
@@ -30,6 +30,8 @@ mutants=(
   "share-mode|ini/ini_file.cpp|s/writing \? 0 : FILE_SHARE_READ/writing ? 0 : 0/|a file opened for reading keeps every other reader out"
   "dir-cut|paths/path_utils.cpp|s/static_cast<size_t>\(last - path\) \+ 1/static_cast<size_t>(last - path)/|the directory of a path is cut before its last backslash instead of after it"
   "server-zero|shared/sections.cpp|s/if \(!existed \&\& view_ != nullptr\)/if (view_ != nullptr)/|every opener of the server section zeroes it, wiping the server's and the open page's windows"
+  "cut-unchecked|ini/ini_file.cpp|s/!SetEndOfFile\(file_\) /(SetEndOfFile(file_), false) /|closing a written file ignores a failed cut, so a file padded with the reserved room can replace the settings"
+  "no-carry|shared/settings.cpp|s/CarryOver\(&old_file, &new_file\)/true/|the write-back drops every key of the old file it does not write itself (NumRange among them)"
   "copy-past|platform/posix/strings.cpp|s/if \(i \+ 1 == cch_dest\) \{/if (i == cch_dest) {/|a bounded copy that fills its buffer writes its terminator one unit past the end"
 )
 
