@@ -69,12 +69,10 @@ fi
 say "preparing the Wine prefix $WINEPREFIX"
 "$repo/cmake/wine-run.sh" "$WINEPREFIX" cmd /c exit </dev/null >/dev/null 2>&1
 reg() { wine reg add "$@" /f </dev/null >/dev/null 2>&1; }
-# A virtual desktop draws the caption without a window manager; Chinese
-# texts need a CJK font behind the dialog font.
+# A virtual desktop draws the caption without a window manager. (The
+# device's fonts came with the prefix: cmake/wine-run.sh.)
 reg 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default
 reg 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 640x480
-reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-  /v Tahoma /t REG_MULTI_SZ /d 'wqy-zenhei.ttc,WenQuanYi Zen Hei'
 wineserver -w </dev/null >/dev/null 2>&1 || true
 (wineserver -p 60 </dev/null >/dev/null 2>&1 &)
 wine cmd /c exit </dev/null >/dev/null 2>&1
