@@ -53,8 +53,8 @@ TEST(PreferenceBuilder_Build, SampleTree) {
   const char* const texts[] = {
       "简体中文|百度|网页|错误|输出中文标点（键盘）|重置|字符集：|GB18030|英文标点|"
       "单词后自动加空格|语言：|内容|版权所有 (C) 2026|下一步|结果字体",
-      "Simplified Chinese|Baidu|Web|Error|Chinese Punctuation (Keyboard)|Reset|Character set:|"
-      "GB18030|English punctuation|Insert a space after a word|Language: |Content|"
+      "Simplified Chinese|Baidu|Web|Error|Chinese Punctuation (Keyboard)|Reset|Charset:|"
+      "GB18030|English punc.|Insert a space after a word|Language: |Content|"
       "Copyright (C) 2026|Next >|Result Font"};
   struct Case {
     LONG menu_lang;
