@@ -34,10 +34,11 @@ if [[ ${RECO_SKIP_SETUP:-0} != 1 ]]; then
   "$repo/scripts/setup.sh"
 fi
 
-say "building recorange.exe and recoctl.exe (windows preset)"
-[[ -f $build_root/windows/CMakeCache.txt ]] || cmake --preset windows -B "$build_root/windows" >/dev/null
-cmake --build "$build_root/windows" -j 2 --target recorange recoctl >/dev/null
-bin=$build_root/windows
+say "building recorange.exe and recoctl.exe (windows-release preset: what the package holds)"
+[[ -f $build_root/windows-release/CMakeCache.txt ]] ||
+  cmake --preset windows-release -B "$build_root/windows-release" >/dev/null
+cmake --build "$build_root/windows-release" -j 2 --target recorange recoctl >/dev/null
+bin=$build_root/windows-release
 recorange=$(find "$bin" -name recorange.exe -path '*app*' | head -n1)
 recoctl=$(find "$bin" -name recoctl.exe | head -n1)
 
