@@ -34,10 +34,11 @@ if [[ ${RECO_SKIP_SETUP:-0} != 1 ]]; then
   "$repo/scripts/setup.sh"
 fi
 
-say "building recorange.exe and recoctl.exe (windows preset)"
-[[ -f $build_root/windows/CMakeCache.txt ]] || cmake --preset windows -B "$build_root/windows" >/dev/null
-cmake --build "$build_root/windows" -j 2 --target recorange recoctl >/dev/null
-bin=$build_root/windows
+say "building recorange.exe and recoctl.exe (windows-release preset: what the package holds)"
+[[ -f $build_root/windows-release/CMakeCache.txt ]] ||
+  cmake --preset windows-release -B "$build_root/windows-release" >/dev/null
+cmake --build "$build_root/windows-release" -j 2 --target recorange recoctl >/dev/null
+bin=$build_root/windows-release
 recorange=$(find "$bin" -name recorange.exe -path '*app*' | head -n1)
 recoctl=$(find "$bin" -name recoctl.exe | head -n1)
 
@@ -65,12 +66,10 @@ fi
 say "preparing the Wine prefix $WINEPREFIX"
 "$repo/cmake/wine-run.sh" "$WINEPREFIX" cmd /c exit </dev/null >/dev/null 2>&1
 reg() { wine reg add "$@" /f </dev/null >/dev/null 2>&1; }
-# A virtual desktop draws the caption without a window manager; Chinese
-# texts need a CJK font behind the dialog font.
+# A virtual desktop draws the caption without a window manager. (The
+# device's fonts came with the prefix: cmake/wine-run.sh.)
 reg 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default
 reg 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 640x480
-reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-  /v Tahoma /t REG_MULTI_SZ /d 'wqy-zenhei.ttc,WenQuanYi Zen Hei'
 wineserver -w </dev/null >/dev/null 2>&1 || true
 (wineserver -p 60 </dev/null >/dev/null 2>&1 &)
 wine cmd /c exit </dev/null >/dev/null 2>&1

@@ -187,6 +187,30 @@ run_reliability() {
   return "$status"
 }
 
+# ---- The release package --------------------------------------------------------------
+
+# Runs with the windows phase: the windows-release build, its ZIP (cpack),
+# and the ZIP unpacked and run under a fresh prefix by
+# scripts/package-test.sh, which counts as one test result.
+make_zip() {
+  (cd "$1" && cpack -G ZIP)
+}
+
+package() {
+  local dir=$build_root/windows-release
+  phase "package: configure" configure windows-release || { total_failed=$((total_failed + 1)); return; }
+  phase "package: build" build windows-release || { total_failed=$((total_failed + 1)); return; }
+  rm -f "$dir"/recorange-*-win64.zip
+  phase "package: zip" make_zip "$dir" || { total_failed=$((total_failed + 1)); return; }
+  local zip
+  zip=$(find "$dir" -maxdepth 1 -name 'recorange-*-win64.zip' | head -n1)
+  if phase "package: test" bash scripts/package-test.sh "$zip" "$build_root/package-test"; then
+    total_passed=$((total_passed + 1))
+  else
+    total_failed=$((total_failed + 1))
+  fi
+}
+
 # ---- Fuzz targets ---------------------------------------------------------------------
 
 # Each target runs for its share of the time from the checked-in seeds,
@@ -269,7 +293,8 @@ for p in $presets; do
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
       ;;
     bench) bench ;;
-    windows) windows ;;
+    windows) windows; package ;;
+    package) package ;;
     fuzz) fuzz ;;
     tidy) tidy ;;
     *) echo "unknown preset $p" >&2; total_failed=$((total_failed + 1)) ;;

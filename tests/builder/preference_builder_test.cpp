@@ -52,7 +52,7 @@ TEST(PreferenceBuilder_Build, SampleTree) {
   const char* const texts[] = {
       "简体中文|百度|网页|错误|输出中文标点（键盘）|重置|字符集：|语言：|内容|版权所有 (C) "
       "2026|下一步",
-      "Simplified Chinese|Baidu|Web|Error|Chinese Punctuation (Keyboard)|Reset|Character set:|"
+      "Simplified Chinese|Baidu|Web|Error|Chinese Punctuation (Keyboard)|Reset|Charset:|"
       "Language: |Content|Copyright (C) 2026|Next >"};
   struct Case {
     LONG menu_lang;

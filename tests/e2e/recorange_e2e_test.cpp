@@ -108,6 +108,9 @@ TEST_F(RecorangeTest, Recorange_FirstStartBuildsSecondStartDefers) {
   DWORD second_code = 0xFFFFFFFF;
   ASSERT_TRUE(second_.Wait(kEndTimeoutMs, &second_code));
   EXPECT_EQ(1u, second_code);
+  // The page's own thread completes the activation, from its queue, after
+  // the second copy has gone; until then there is no foreground window.
+  for (int i = 0; i < 100 && GetForegroundWindow() != WindowOf(state); ++i) Sleep(20);
   EXPECT_EQ(WindowOf(state), GetForegroundWindow()) << "the open page was not brought forward";
   EXPECT_TRUE(SettingsUntouched()) << "the second copy wrote the settings file";
   const WString dump = temp_ / L"live.bin";

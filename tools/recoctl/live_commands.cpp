@@ -109,4 +109,6 @@ void AddLiveCommands(CLI::App& app, int* exit_code) {
       ->callback([exit_code] { *exit_code = OnWindows([] { return live_windows::PageClose(); }); });
   page->add_subcommand("apply", "Send the page its apply message (save and notify, stay open)")
       ->callback([exit_code] { *exit_code = OnWindows([] { return live_windows::PageApply(); }); });
+  page->add_subcommand("fit", "Measure every label, check box and group box text against its room")
+      ->callback([exit_code] { *exit_code = OnWindows([] { return live_windows::PageFit(); }); });
 }

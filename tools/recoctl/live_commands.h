@@ -6,7 +6,7 @@
 //   serve [--count N] [--timeout S]  publish a hidden window in ServerWindow
 //                                    and print one line per reload notification
 //   dump --live --out FILE           copy the preference section's bytes
-//   page wait|state|check|select|ok|close|apply
+//   page wait|state|check|select|ok|close|apply|fit
 //                                    the page named by SettingsWindow
 //
 // "show --live" (in the show command) decodes the section through

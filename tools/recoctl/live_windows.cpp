@@ -17,6 +17,7 @@
 #include "shared/sections.h"
 #include "tools/recoctl/block_decoder.h"
 #include "tools/recoctl/host.h"
+#include "tools/recoctl/page_fit.h"
 
 namespace live_windows {
 namespace {
@@ -287,14 +288,20 @@ std::string PageText(const Json& page) {
   return out;
 }
 
-// True once the page's text handler and load handler have both run: the
-// title is set first, and the load then selects a font size whenever the
-// list offers one.
-bool IsLoaded(HWND page) {
-  HWND sizes = GetDlgItem(page, IDC_FONT_SIZE);
-  const LRESULT count = sizes != nullptr ? Send(sizes, CB_GETCOUNT, 0, 0) : 0;
-  if (count > 0) return Send(sizes, CB_GETCURSEL, 0, 0) != CB_ERR;
-  return Send(page, WM_GETTEXTLENGTH, 0, 0) > 0;
+// Waits until the page's process has emptied its message queue and waits
+// for input: 0 then, WAIT_TIMEOUT, or WAIT_FAILED when the process is gone.
+// The page publishes its window and posts itself its text and load messages
+// while the window is being made, and its thread takes both from the queue
+// before it first waits for input. Idle therefore means that both have run,
+// whether or not the load found an entry to show.
+DWORD WaitPageIdle(HWND page, DWORD timeout_ms) {
+  DWORD process_id = 0;
+  if (GetWindowThreadProcessId(page, &process_id) == 0) return WAIT_FAILED;
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, process_id);
+  if (process == nullptr) return WAIT_FAILED;
+  const DWORD result = WaitForInputIdle(process, timeout_ms);
+  CloseHandle(process);
+  return result;
 }
 
 int WaitGone(HWND page) {
@@ -399,8 +406,11 @@ int Serve(int count, double timeout) {
 int PageWait(double timeout) {
   const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout * 1000);
   for (;;) {
+    const ULONGLONG now = GetTickCount64();
+    const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
     HWND page = FindPage();
-    if (page != nullptr && IsLoaded(page)) {
+    // A page that ended while it was waited for leaves the loop to look again.
+    if (page != nullptr && WaitPageIdle(page, left) == 0 && IsWindow(page)) {
       PrintOut("page " + WindowWord(page) + " ready\n");
       return kLiveDone;
     }
@@ -480,6 +490,11 @@ int PageApply() {
   }
   PrintOut("page " + WindowWord(page) + " applied\n");
   return kLiveDone;
+}
+
+int PageFit() {
+  HWND page = RequirePage();
+  return page != nullptr ? page_fit::Report(page, TemplateOf(page)) : kLiveFailed;
 }
 
 }  // namespace live_windows

@@ -31,6 +31,8 @@ int PageSelect(int id, int index);
 int PageOk();
 int PageClose();
 int PageApply();
+// Whether each text fits its control (page_fit.h).
+int PageFit();
 
 }  // namespace live_windows
 

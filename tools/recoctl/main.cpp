@@ -19,6 +19,7 @@ int Run(const std::vector<std::string>& args) {
   // Host paths under Wine start with "/": they are arguments, never the
   // Windows-style options CLI11 would otherwise take them for.
   app.allow_windows_style_options(false);
+  app.set_version_flag("--version", RECO_VERSION, "Print the version and exit");
   int exit_code = 0;
   AddIniCommands(app, &exit_code);
   AddBuildCommands(app, &exit_code);
@@ -32,6 +33,9 @@ int Run(const std::vector<std::string>& args) {
     return 0;
   } catch (const CLI::CallForAllHelp& e) {
     PrintOut(app.help("", CLI::AppFormatMode::All));
+    return 0;
+  } catch (const CLI::CallForVersion& e) {
+    PrintOut(std::string(e.what()) + "\n");
     return 0;
   } catch (const CLI::ParseError& e) {
     PrintErr("recoctl: " + std::string(e.what()) + "\n");
