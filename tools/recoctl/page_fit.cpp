@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "tools/recoctl/host.h"
-#include "tools/recoctl/live_commands.h"
+#include "tools/recoctl/live_windows.h"
 
 namespace page_fit {
 namespace {
