@@ -36,6 +36,7 @@ class Process {
   // Waits up to `timeout_ms` for the end; true with the exit code when it ended.
   bool Wait(DWORD timeout_ms, DWORD* exit_code);
   void Kill();
+  bool Started() const { return process_ != nullptr; }
 
  private:
   HANDLE process_ = nullptr;

@@ -18,7 +18,6 @@ namespace {
 
 class FirstOpenTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { UseUnmanagedWindows(); }
   void SetUp() override {
     if (!CanMakeWindows()) GTEST_SKIP() << "no display: the program's windows cannot be made";
   }
