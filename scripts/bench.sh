@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Measures the product where it runs and prints one table: the preference
-# build against its floor natively and under Wine (bench_pairs: the median
-# of the ratios of pairs measured back to back), each with the medians of
-# its two sides. With --breakdown, the cost of one build's opens step by
+# build against its floor natively and under Wine (bench_pairs), and under
+# Wine the start of the program to its page ready against a bare dialog of
+# the same controls (bench_page_ready). Each ratio is the median of the
+# ratios of pairs measured back to back in one run, shown with the medians
+# of its two sides. With --breakdown, the cost of one build's opens step by
 # step follows the table, for both environments.
 #
-# Usage: scripts/bench.sh [--breakdown] [PAIRS]
+# Usage: scripts/bench.sh [--breakdown] [PAIRS [STARTS]]
+#   PAIRS   builds against the floor (default 200); STARTS: page-ready pairs (default 30)
 #
 # Environment:
 #   RECO_BUILD_ROOT  where the build trees go (default: <repo>/build): bench
@@ -20,13 +23,13 @@ if [[ ${1:-} == --breakdown ]]; then
   shift
 fi
 pairs=${1:-200}
+starts=${2:-30}
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 build_root=${RECO_BUILD_ROOT:-$repo/build}
 jobs=${RECO_JOBS:-2}
 native=$build_root/bench
 windows=$build_root/bench-windows
-prefix=$windows/wineprefix
 
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
@@ -37,36 +40,44 @@ echo "building the native and the Windows benchmarks (log: $log)" >&2
   cmake --build "$native" -j "$jobs" --target bench_pairs
   cmake -S . -B "$windows" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DRECO_BUILD_TESTS=OFF -DRECO_BUILD_BENCH=ON
-  cmake --build "$windows" -j "$jobs" --target bench_pairs
+  cmake --build "$windows" -j "$jobs" --target bench_pairs bench_page_ready
 } >"$log" 2>&1 || {
   tail -n 30 "$log"
   exit 1
 }
 
-wine_run() { "$repo/cmake/wine-run.sh" "$prefix" "$@" </dev/null; }
-stop_wine() { WINEPREFIX=$prefix wineserver -k </dev/null >/dev/null 2>&1 || true; }
-trap 'rm -f "$log"; stop_wine' EXIT
+# A virtual display (for the dialogs) and a persistent server in the
+# benchmark tree's own prefix.
+# shellcheck source=scripts/wine-session.sh
+source "$repo/scripts/wine-session.sh"
+trap 'rm -f "$log"; wine_session_stop' EXIT
+wine_session_start "$windows" >/dev/null
+wine_run() { wine "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 
-echo "measuring: $pairs pairs natively, $pairs under Wine" >&2
+echo "measuring: $pairs pairs natively, $pairs under Wine, $starts starts of each page" >&2
 native_line=$("$native/bench/bench_pairs" "$pairs")
-wine_line=$(wine_run "$windows/bench/bench_pairs.exe" "$pairs" | tr -d '\r')
+wine_line=$(wine_run "$windows/bench/bench_pairs.exe" "$pairs")
+page_line=$(wine_run "$windows/bench/bench_page_ready.exe" "$starts")
 
-# "build-to-floor  ratio R  build B us  floor F us  (median of N pairs)"
+# "WHAT  ratio R  OURS N UNIT  PEER N UNIT  (median of N pairs)"
 row() {
   local environment=$1 peer=$2 line=$3
-  read -r what _ ratio _ ours _ _ floor _ <<<"$line"
-  printf '%-16s %-8s %7s  %9s us  %9s us  %s\n' "$what" "$environment" "$ratio" "$ours" "$floor" \
-    "$peer"
+  local what ratio ours unit theirs
+  read -r what _ ratio _ ours unit _ theirs _ <<<"$line"
+  printf '%-15s %-7s %6s  %8s %-2s  %8s %-2s  %s\n' "${what:-failed}" "$environment" \
+    "${ratio:-?}" "${ours:-?}" "$unit" "${theirs:-?}" "$unit" "$peer"
 }
 
-printf '\n%-16s %-8s %7s  %12s  %12s  %s\n' measure where ratio ours peer "peer is"
-row native "open, read, close (POSIX)" "$native_line"
-row wine "CreateFileW, ReadFile, CloseHandle" "$wine_line"
-echo "(ratio: median of $pairs per-pair ratios, measured back to back in one run; times: medians)"
+printf '\n%-15s %-7s %6s  %11s  %11s  %s\n' measure where ratio ours peer "peer is"
+row native "open, read, close the same files (POSIX)" "$native_line"
+row wine "CreateFileW, ReadFile, CloseHandle of the same files" "$wine_line"
+row wine "a bare dialog of the same controls, started alike" "$page_line"
+echo "(ratio: median of the per-pair ratios of $pairs builds, $starts starts, measured back to back"
+echo " in one run; ours and peer: medians)"
 
 if ((breakdown)); then
   printf '\nnative: '
   "$native/bench/bench_pairs" --breakdown "$pairs"
   printf '\nwine: '
-  wine_run "$windows/bench/bench_pairs.exe" --breakdown "$pairs" | tr -d '\r'
+  wine_run "$windows/bench/bench_pairs.exe" --breakdown "$pairs"
 fi
