@@ -20,7 +20,9 @@ namespace {
 using fuzz_support::Show;
 using fuzz_support::WString;
 
-const DWORD kRooms[] = {0, 1, 2, 64, 512, 4096, 65536};
+// Small rooms: the writer's code is the same for the system's 64 KiB, whose zeros
+// would be most of the run's writing.
+const DWORD kRooms[] = {0, 1, 2, 64, 512, 4096};
 constexpr size_t kMaxNames = 4;  // sections, and keys of each, asked through both openings
 constexpr int kListSize = 4096;
 

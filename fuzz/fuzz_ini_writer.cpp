@@ -120,52 +120,9 @@ class Model {
 
   const std::vector<Section>& Sections() const { return sections_; }
 
-  WString Render() const { return Render(sections_); }
-  DWORD Used() const { return Used(sections_); }
-
-  // The edit as the writer must do it. *header_added tells whether a new,
-  // empty header stayed although the key did not fit.
-  int SetString(const WString& section, const WCHAR* key, const WCHAR* value, bool* header_added) {
-    *header_added = false;
-    if (section.empty()) return 0;
-    const bool has_key = key != nullptr && key[0] != 0;
-    auto found = std::find_if(sections_.begin(), sections_.end(),
-                              [&](const Section& s) { return EqualNoCase(s.name, section); });
-    if (found == sections_.end()) {
-      if (!has_key) return 1;
-      std::vector<Section> next = sections_;
-      next.push_back({section, {}});
-      if (!Fits(next)) return 0;
-      sections_ = next;
-      *header_added = true;
-      if (value == nullptr) return 1;
-      found = sections_.end() - 1;
-    } else if (!has_key) {
-      sections_.erase(found);
-      return 1;
-    }
-    const size_t index = static_cast<size_t>(found - sections_.begin());
-    std::vector<Section> next = sections_;
-    std::vector<Key>& keys = next[index].keys;
-    auto old = std::find_if(keys.begin(), keys.end(),
-                            [&](const Key& k) { return EqualNoCase(k.name, key); });
-    if (value == nullptr) {
-      if (old != keys.end()) keys.erase(old);
-    } else if (old == keys.end()) {
-      keys.push_back({key, value});
-    } else {
-      // The line is written anew: the key as the caller spells it now.
-      *old = {key, value};
-    }
-    if (!Fits(next)) return 0;
-    sections_ = next;
-    return 1;
-  }
-
- private:
-  static WString Render(const std::vector<Section>& sections) {
+  WString Render() const {
     WString text;
-    for (const Section& s : sections) {
+    for (const Section& s : sections_) {
       text += u"[" + s.name + u"]\r\n";
       for (const Key& k : s.keys) {
         const WString quote = NeedsQuotes(k.value) ? u"\"" : u"";
@@ -174,10 +131,66 @@ class Model {
     }
     return text;
   }
-  DWORD Used(const std::vector<Section>& sections) const {
-    return (bom_ ? 2 : 0) + static_cast<DWORD>(2 * Render(sections).size());
+
+  // The bytes Render() takes with the byte-order mark, counted without
+  // building the text.
+  DWORD Used() const {
+    size_t chars = 0;
+    for (const Section& s : sections_) {
+      chars += s.name.size() + 4;
+      for (const Key& k : s.keys) {
+        chars += k.name.size() + 1 + k.value.size() + (NeedsQuotes(k.value) ? 2 : 0) + 2;
+      }
+    }
+    return (bom_ ? 2 : 0) + static_cast<DWORD>(2 * chars);
   }
-  bool Fits(const std::vector<Section>& sections) const { return Used(sections) <= capacity_; }
+
+  // The edit as the writer must do it, made in place and undone when the
+  // text would not fit. *header_added tells whether a new, empty header
+  // stayed although the key did not fit.
+  int SetString(const WString& section, const WCHAR* key, const WCHAR* value, bool* header_added) {
+    *header_added = false;
+    if (section.empty()) return 0;
+    const bool has_key = key != nullptr && key[0] != 0;
+    auto found = std::find_if(sections_.begin(), sections_.end(),
+                              [&](const Section& s) { return EqualNoCase(s.name, section); });
+    if (found == sections_.end()) {
+      if (!has_key) return 1;
+      sections_.push_back({section, {}});
+      if (!Fits()) {
+        sections_.pop_back();
+        return 0;
+      }
+      *header_added = true;
+      if (value == nullptr) return 1;
+      found = sections_.end() - 1;
+    } else if (!has_key) {
+      sections_.erase(found);
+      return 1;
+    }
+    std::vector<Key>& keys = found->keys;
+    auto old = std::find_if(keys.begin(), keys.end(),
+                            [&](const Key& k) { return EqualNoCase(k.name, key); });
+    if (value == nullptr) {
+      if (old != keys.end()) keys.erase(old);
+      return 1;
+    }
+    if (old == keys.end()) {
+      keys.push_back({key, value});
+      if (Fits()) return 1;
+      keys.pop_back();
+      return 0;
+    }
+    // The line is written anew: the key as the caller spells it now.
+    Key saved = {key, value};
+    std::swap(*old, saved);
+    if (Fits()) return 1;
+    std::swap(*old, saved);
+    return 0;
+  }
+
+ private:
+  bool Fits() const { return Used() <= capacity_; }
 
   std::vector<Section> sections_;
   DWORD capacity_ = 0;
