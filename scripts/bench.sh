@@ -55,9 +55,11 @@ wine_session_start "$windows" >/dev/null
 wine_run() { wine "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 
 echo "measuring: $pairs pairs natively, $pairs under Wine, $starts starts of each page" >&2
-native_line=$("$native/bench/bench_pairs" "$pairs")
-wine_line=$(wine_run "$windows/bench/bench_pairs.exe" "$pairs")
-page_line=$(wine_run "$windows/bench/bench_page_ready.exe" "$starts")
+# A measure that fails shows as "failed" in its row; the others still print.
+status=0
+native_line=$("$native/bench/bench_pairs" "$pairs") || status=1
+wine_line=$(wine_run "$windows/bench/bench_pairs.exe" "$pairs") || status=1
+page_line=$(wine_run "$windows/bench/bench_page_ready.exe" "$starts") || status=1
 
 # "WHAT  ratio R  OURS N UNIT  PEER N UNIT  (median of N pairs)"
 row() {
@@ -81,3 +83,4 @@ if ((breakdown)); then
   printf '\nwine: '
   wine_run "$windows/bench/bench_pairs.exe" --breakdown "$pairs"
 fi
+exit "$status"
