@@ -17,23 +17,29 @@
 
 namespace {
 
-using fuzz_support::EqualNoCase;
 using fuzz_support::Show;
 using fuzz_support::WString;
 
 constexpr size_t kNone = static_cast<size_t>(-1);
 // Bounds on the work per input, so that a large input stays a fast one.
-constexpr size_t kMaxSections = 40;
-constexpr size_t kMaxKeys = 40;
+constexpr size_t kMaxSections = 8;
+constexpr size_t kMaxKeys = 8;
 
 bool IsBlank(WCHAR c) { return c == u' ' || c == u'\t'; }
+// `name` at `pos` of `line` (which holds it whole), ASCII letters without case.
+bool EqualNoCaseAt(const WString& line, size_t pos, const WString& name) {
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (fuzz_support::FoldAscii(line[pos + i]) != fuzz_support::FoldAscii(name[i])) return false;
+  }
+  return true;
+}
 bool IsComment(const WString& line) {
   return !line.empty() && (line[0] == u';' || line[0] == u'#');
 }
 
 struct Value {
-  bool blank;    // nothing but blanks after the "=": the integer default applies
-  WString text;  // what a lookup returns
+  bool blank = true;  // nothing but blanks after the "=": the integer default applies
+  WString text;       // what a lookup returns
 };
 
 // The format rules over a text split into lines once.
@@ -65,7 +71,7 @@ class ReferenceText {
   static bool IsHeaderFor(const WString& line, const WString& name) {
     const size_t n = name.size();
     return line.size() >= n + 2 && line.size() >= 3 && line[0] == u'[' && line[n + 1] == u']' &&
-           EqualNoCase(line.substr(1, n), name);
+           EqualNoCaseAt(line, 1, name);
   }
 
   size_t FindHeader(const WString& name, size_t from, size_t to) const {
@@ -91,7 +97,7 @@ class ReferenceText {
       if (line[0] == u'[') return kNone;
       size_t p = 0;
       while (p < line.size() && IsBlank(line[p])) ++p;
-      if (line.size() - p < key.size() + 1 || !EqualNoCase(line.substr(p, key.size()), key)) {
+      if (line.size() - p < key.size() + 1 || !EqualNoCaseAt(line, p, key)) {
         continue;
       }
       size_t q = p + key.size();
@@ -117,8 +123,9 @@ class ReferenceText {
 
   // A list as the destination holds it: names, each with its zero, then
   // the final zero; *result is the count before that final zero.
-  std::vector<WCHAR> SectionList(int size, int* result) const {
-    std::vector<WCHAR> out;
+  void SectionList(int size, std::vector<WCHAR>* list, int* result) const {
+    std::vector<WCHAR>& out = *list;
+    out.clear();
     for (const Line& line : lines_) {
       const WString& t = line.text;
       if (t.size() < 3 || t[0] != u'[') continue;
@@ -128,11 +135,11 @@ class ReferenceText {
     }
     *result = static_cast<int>(out.size());
     out.push_back(0);
-    return out;
   }
 
-  std::vector<WCHAR> KeyList(size_t header, int size, int* result) const {
-    std::vector<WCHAR> out;
+  void KeyList(size_t header, int size, std::vector<WCHAR>* list, int* result) const {
+    std::vector<WCHAR>& out = *list;
+    out.clear();
     for (size_t i = header + 1; i < lines_.size(); ++i) {
       const WString& t = lines_[i].text;
       if (t.empty() || IsComment(t)) continue;
@@ -148,7 +155,6 @@ class ReferenceText {
     }
     *result = static_cast<int>(out.size());
     out.push_back(0);
-    return out;
   }
 
  private:
@@ -191,32 +197,49 @@ const WCHAR* Ptr(const WString* s) { return s == nullptr ? nullptr : s->c_str();
 
 class ReaderCheck {
  public:
-  ReaderCheck(IniFile* ini, const WString& text) : ini_(ini), ref_(text), text_(text) {}
+  ReaderCheck(IniFile* ini, const WString& text)
+      : ini_(ini),
+        ref_(text),
+        size_(text.size()),
+        copy_(new WCHAR[text.empty() ? 1 : text.size()]) {
+    std::copy(text.begin(), text.end(), copy_.get());
+  }
 
   // IniGetString against the reference, through a heap destination of
   // exactly `size` characters.
   void GetString(const WString* section, const WString* key, const WString* default_text,
                  int size) {
-    std::vector<WCHAR> expected;
+    // The expected destination is built in a buffer kept across calls: most
+    // of a run's time would otherwise go to the sanitizer's allocator.
+    std::vector<WCHAR>& expected = expected_;
+    expected.clear();
     int expected_result = 0;
     if (section == nullptr) {
-      expected = ref_.SectionList(size, &expected_result);
+      ref_.SectionList(size, &expected, &expected_result);
     } else if (default_text != nullptr && default_text->size() >= static_cast<size_t>(size)) {
       expected_result = kIniDefaultTooLong;
       expected.assign(default_text->begin(), default_text->begin() + (size - 1));
       expected.push_back(0);
     } else {
-      const WString fallback = default_text != nullptr ? *default_text : WString();
       const size_t header = ref_.FindHeaderWithHint(*section);
       size_t line = kNone;
       if (header != kNone && key == nullptr) {
-        expected = ref_.KeyList(header, size, &expected_result);
+        ref_.KeyList(header, size, &expected, &expected_result);
       } else {
         if (header != kNone) line = ref_.FindKey(*key, header);
-        const WString value =
-            line == kNone ? fallback : ReferenceText::ValueOf(ref_.Lines()[line].text).text;
-        const size_t count = std::min(value.size(), static_cast<size_t>(size - 1));
-        expected.assign(value.begin(), value.begin() + count);
+        const WCHAR* value = nullptr;
+        size_t length = 0;
+        Value found;
+        if (line != kNone) {
+          found = ReferenceText::ValueOf(ref_.Lines()[line].text);
+          value = found.text.data();
+          length = found.text.size();
+        } else if (default_text != nullptr) {
+          value = default_text->data();
+          length = default_text->size();
+        }
+        const size_t count = std::min(length, static_cast<size_t>(size - 1));
+        if (count > 0) expected.assign(value, value + count);
         expected.push_back(0);
         expected_result = static_cast<int>(count);
       }
@@ -226,14 +249,14 @@ class ReaderCheck {
     for (int i = 0; i < size; ++i) dest[i] = 0xBEEF;
     const int result =
         ini_->IniGetString(Ptr(section), Ptr(key), Ptr(default_text), dest.get(), size);
-    const std::string what = Describe(section, key, default_text, size);
+    const auto what = [&] { return Describe(section, key, default_text, size); };
     FUZZ_CHECK(result >= kIniDefaultTooLong && result <= size - 1,
-               what + " result " + std::to_string(result));
-    FUZZ_CHECK(result == expected_result, what + " result " + std::to_string(result) +
+               what() + " result " + std::to_string(result));
+    FUZZ_CHECK(result == expected_result, what() + " result " + std::to_string(result) +
                                               " expected " + std::to_string(expected_result));
-    FUZZ_CHECK(expected.size() <= static_cast<size_t>(size), what);
+    FUZZ_CHECK(expected.size() <= static_cast<size_t>(size), what());
     FUZZ_CHECK(std::equal(expected.begin(), expected.end(), dest.get()),
-               what + " destination " + Show(dest.get(), expected.size()) + " expected " +
+               what() + " destination " + Show(dest.get(), expected.size()) + " expected " +
                    Show(expected.data(), expected.size()));
     CheckHint(what);
   }
@@ -247,34 +270,33 @@ class ReaderCheck {
       if (!value.blank) expected = static_cast<int>(_wtol(value.text.substr(0, 31).c_str()));
     }
     const int result = ini_->IniGetInt(section.c_str(), key.c_str(), default_value);
-    const std::string what = Describe(&section, &key, nullptr, 0);
-    FUZZ_CHECK(result == expected, what + " IniGetInt " + std::to_string(result) + " expected " +
+    const auto what = [&] { return Describe(&section, &key, nullptr, 0); };
+    FUZZ_CHECK(result == expected, what() + " IniGetInt " + std::to_string(result) + " expected " +
                                        std::to_string(expected));
     CheckHint(what);
   }
 
-  // The lookup steps with explicit ranges, on an exact heap copy of the text.
+  // The lookup steps with explicit ranges, on an exact heap copy of the text
+  // (the opened bytes go on after the text when it ends at a U+0000).
   void Steps(const WString& section, const WString& key) {
-    const size_t n = text_.size();
-    std::unique_ptr<WCHAR[]> copy(new WCHAR[n == 0 ? 1 : n]);
-    std::copy(text_.begin(), text_.end(), copy.get());
-    const WCHAR* end = copy.get() + n;
+    const WCHAR* const copy_start = copy_.get();
+    const WCHAR* end = copy_start + size_;
     IniFile steps;  // never opened: the steps work on the ranges they are given
-    const std::string what = Describe(&section, &key, nullptr, 0);
+    const auto what = [&] { return Describe(&section, &key, nullptr, 0); };
 
     const size_t header = ref_.FindHeader(section, 0, ref_.Lines().size());
-    const WCHAR* found = steps.FindSection(section.c_str(), copy.get(), end);
-    FUZZ_CHECK((found == nullptr) == (header == kNone), what + " FindSection");
+    const WCHAR* found = steps.FindSection(section.c_str(), copy_start, end);
+    FUZZ_CHECK((found == nullptr) == (header == kNone), what() + " FindSection");
     if (found == nullptr) return;
-    FUZZ_CHECK(static_cast<size_t>(found - copy.get()) == ref_.Lines()[header].offset,
-               what + " FindSection offset");
+    FUZZ_CHECK(static_cast<size_t>(found - copy_start) == ref_.Lines()[header].offset,
+               what() + " FindSection offset");
 
     const size_t line = ref_.FindKey(key, header);
     const WCHAR* key_line = steps.FindKey(key.c_str(), found, end);
-    FUZZ_CHECK((key_line == nullptr) == (line == kNone), what + " FindKey");
+    FUZZ_CHECK((key_line == nullptr) == (line == kNone), what() + " FindKey");
     if (key_line == nullptr) return;
-    FUZZ_CHECK(static_cast<size_t>(key_line - copy.get()) == ref_.Lines()[line].offset,
-               what + " FindKey offset");
+    FUZZ_CHECK(static_cast<size_t>(key_line - copy_start) == ref_.Lines()[line].offset,
+               what() + " FindKey offset");
 
     const Value value = ReferenceText::ValueOf(ref_.Lines()[line].text);
     for (int size : {1, 3, 64}) {
@@ -283,12 +305,12 @@ class ReaderCheck {
       const size_t count = std::min(value.text.size(), static_cast<size_t>(size - 1));
       FUZZ_CHECK(result == static_cast<int>(count) && dest[count] == 0 &&
                      std::equal(value.text.begin(), value.text.begin() + count, dest.get()),
-                 what + " ReadValue " + Show(dest.get(), count));
+                 what() + " ReadValue " + Show(dest.get(), count));
     }
     const int number = steps.ReadValue(key_line, end, nullptr, -77);
     const int expected =
         value.blank ? -77 : static_cast<int>(_wtol(value.text.substr(0, 31).c_str()));
-    FUZZ_CHECK(number == expected, what + " ReadValue as integer " + std::to_string(number));
+    FUZZ_CHECK(number == expected, what() + " ReadValue as integer " + std::to_string(number));
 
     // A byte record: pairs of hexadecimal digits of either case.
     for (size_t i = 0; i + 1 < value.text.size(); i += 2) {
@@ -297,8 +319,8 @@ class ReaderCheck {
       const int high = HexValue(value.text[i]);
       const int low = HexValue(value.text[i + 1]);
       const bool valid = high >= 0 && low >= 0;
-      FUZZ_CHECK(parsed == (valid ? 1 : 0), what + " ParseHexByte at " + std::to_string(i));
-      if (valid) FUZZ_CHECK(byte == high * 16 + low, what + " ParseHexByte value");
+      FUZZ_CHECK(parsed == (valid ? 1 : 0), what() + " ParseHexByte at " + std::to_string(i));
+      if (valid) FUZZ_CHECK(byte == high * 16 + low, what() + " ParseHexByte value");
     }
   }
 
@@ -309,17 +331,21 @@ class ReaderCheck {
     return at == WString::npos ? -1 : static_cast<int>(at);
   }
 
-  void CheckHint(const std::string& what) {
+  // `what` describes the call; it is built only when a check fails.
+  template <typename What>
+  void CheckHint(const What& what) {
     FUZZ_CHECK(
         ini_->SectionHint() != nullptr &&
             static_cast<size_t>(ini_->SectionHint() - ini_->TextStart()) == ref_.HintOffset(),
-        what + " section hint at " + std::to_string(ini_->SectionHint() - ini_->TextStart()) +
+        what() + " section hint at " + std::to_string(ini_->SectionHint() - ini_->TextStart()) +
             ", expected " + std::to_string(ref_.HintOffset()));
   }
 
   IniFile* ini_;
   ReferenceText ref_;
-  WString text_;
+  size_t size_;
+  std::unique_ptr<WCHAR[]> copy_;
+  std::vector<WCHAR> expected_;
 };
 
 // The text as the engine should see it: UTF-16LE units up to the first zero,
@@ -339,11 +365,13 @@ WString ExpectedText(const uint8_t* data, size_t size, DWORD* used_length) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const fuzz_support::ScratchFile file = fuzz_support::MakeScratchFile("reader.ini");
-  FUZZ_CHECK(fuzz_support::WriteHostFile(file.host_path, data, size), file.host_path);
-
+  // The engine reads the bytes in memory, from an exactly sized copy, so that
+  // a read past their end is seen; fuzz_ini_file takes the same bytes through
+  // a file and its mapping.
+  std::unique_ptr<BYTE[]> bytes(new BYTE[size == 0 ? 1 : size]);
+  std::copy(data, data + size, bytes.get());
   IniFile ini;
-  const int opened = ini.IniOpen(file.system_path.c_str(), GENERIC_READ, 0);
+  const int opened = ini.IniOpenMemory(bytes.get(), static_cast<DWORD>(size), GENERIC_READ, 0);
   if (size % 2 != 0) {
     // An odd size is no UTF-16 file: nothing opens, every lookup answers
     // "no file" and leaves the default.
@@ -374,31 +402,39 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const ReferenceText plain(text);  // for candidate names; its hint is never used
   int count = 0;
-  std::vector<WString> sections = SplitList(plain.SectionList(whole, &count));
+  std::vector<WCHAR> list;
+  plain.SectionList(whole, &list, &count);
+  std::vector<WString> sections = SplitList(list);
   if (sections.size() > kMaxSections) sections.resize(kMaxSections);
   // Names that no list gives: the empty name and ones that are rarely there.
   sections.push_back(u"");
   sections.push_back(u"option");
 
+  size_t turn = 0;
   for (const WString& section : sections) {
     for (int list_size : {1, small, whole}) check.GetString(&section, nullptr, nullptr, list_size);
     const size_t header = plain.FindHeader(section, 0, plain.Lines().size());
     std::vector<WString> keys;
-    if (header != kNone) keys = SplitList(plain.KeyList(header, whole, &count));
+    if (header != kNone) {
+      plain.KeyList(header, whole, &list, &count);
+      keys = SplitList(list);
+    }
     if (keys.size() > kMaxKeys) keys.resize(kMaxKeys);
     keys.push_back(u"");
     keys.push_back(u"Size");
 
     for (const WString& key : keys) {
-      for (int dest_size : sizes) {
-        const WString fits(static_cast<size_t>(dest_size - 1), u'd');
-        const WString too_long(static_cast<size_t>(dest_size), u'D');
-        const WString short_default = u"dflt";
-        for (const WString* default_text :
-             {static_cast<const WString*>(nullptr), &short_default, &fits, &too_long}) {
-          check.GetString(&section, &key, default_text, dest_size);
-        }
-      }
+      // Each key gets one destination size and two kinds of default (none or
+      // a short one, one that just fits or one too long), taking turns: all
+      // pairs are met over a file's keys at an eighth of the lookups.
+      const int dest_size = sizes[turn % (sizeof sizes / sizeof sizes[0])];
+      const bool odd = (turn / 4) % 2 != 0;
+      ++turn;
+      const WString fits(static_cast<size_t>(dest_size - 1), u'd');
+      const WString too_long(static_cast<size_t>(dest_size), u'D');
+      const WString short_default = u"dflt";
+      check.GetString(&section, &key, odd ? &short_default : nullptr, dest_size);
+      check.GetString(&section, &key, odd ? &too_long : &fits, dest_size);
       check.GetInt(section, key, -5);
       check.Steps(section, key);
     }

@@ -5,6 +5,7 @@ fuzz_ini_reader: UTF-16LE INI files as the input method keeps them, plus the
 odd cases the format rules name (no byte-order mark, CR-only line ends, an
 embedded zero, quoted values, lower-case byte records).
 fuzz_ini_writer: edit scripts in the byte format fuzz_ini_writer.cpp reads.
+fuzz_ini_file: the reader's files (the same bytes go through a file).
 
 Run from the repository root: python3 fuzz/make_corpus.py
 """
@@ -108,3 +109,4 @@ def write_all(folder, files):
 if __name__ == "__main__":
     write_all("fuzz_ini_reader", READER)
     write_all("fuzz_ini_writer", WRITER)
+    write_all("fuzz_ini_file", READER)

@@ -102,6 +102,30 @@ int IniFile::IniOpen(LPCWSTR path, DWORD access, DWORD room) {
     }
   }
 
+  SetText(size);
+  return 1;
+}
+
+int IniFile::IniOpenMemory(BYTE* bytes, DWORD size, DWORD access, DWORD room) {
+  IniClose();
+  if (access != GENERIC_READ && access != GENERIC_WRITE) return 0;
+  const bool writing = access == GENERIC_WRITE;
+  const DWORD capacity = writing ? (size > room ? size : room) : 0;
+  if (bytes == nullptr || size % 2 != 0 || (writing && capacity == 0)) {
+    SetLastError(ERROR_FILE_INVALID);
+    return 0;
+  }
+  access_ = writing ? (GENERIC_READ | GENERIC_WRITE) : GENERIC_READ;
+  capacity_ = capacity;
+  view_ = bytes;
+  SetText(size);
+  return 1;
+}
+
+// The text range of a view of `size` bytes: it ends at the first U+0000,
+// starts after a byte-order mark, and a writer's empty text gets one.
+void IniFile::SetText(DWORD size) {
+  const bool writing = (access_ & GENERIC_WRITE) != 0;
   auto* units = reinterpret_cast<WCHAR*>(view_);
   const DWORD unit_count = size / 2;
   text_end_ = units + unit_count;
@@ -124,16 +148,17 @@ int IniFile::IniOpen(LPCWSTR path, DWORD access, DWORD room) {
     used_length_ = 2;
   }
   section_hint_ = text_start_;
-  return 1;
 }
 
 BOOL IniFile::IniClose() {
   const bool writing = (access_ & GENERIC_WRITE) != 0;
+  // Memory opened by IniOpenMemory is the caller's: nothing to release.
+  const bool in_memory = InMemory();
   // Every step runs whatever an earlier one gave; the result says whether
   // all of them succeeded, so a caller knows the file holds the text.
   BOOL done = TRUE;
   if (view_ != nullptr) {
-    if (view_ != EmptyView()) {
+    if (view_ != EmptyView() && !in_memory) {
       // Windows writes a view's pages only when told to (FlushFileBuffers
       // does not reach them).
       if (writing && !FlushViewOfFile(view_, 0)) done = FALSE;
@@ -158,7 +183,7 @@ BOOL IniFile::IniClose() {
     }
     if (!CloseHandle(file_)) done = FALSE;
     file_ = nullptr;
-  } else {
+  } else if (!in_memory) {
     done = FALSE;
   }
   text_start_ = text_end_ = section_hint_ = nullptr;

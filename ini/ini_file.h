@@ -49,6 +49,16 @@ class IniFile {
   // cannot be had.
   int IniOpen(LPCWSTR path, DWORD access, DWORD room);
 
+  // Opens `size` bytes at `bytes` as IniOpen opens a file holding them, for
+  // reading or for writing within max(size, room) bytes at `bytes` (a writer
+  // starts from an empty file, so `size` is then 0). The bytes stay the
+  // caller's and must outlive the opening; IniClose only lets go of them.
+  // Returns 1, or 0 with ERROR_FILE_INVALID for an odd size or a writer
+  // without room (as a mapping of no size fails). The system always opens
+  // files; this is the same engine without the file, for checking it on
+  // exactly sized memory.
+  int IniOpenMemory(BYTE* bytes, DWORD size, DWORD access, DWORD room);
+
   // Releases the view and the mapping, then, for a file opened for writing,
   // cuts it to exactly its byte-order mark and text and flushes it to the
   // disk; closes the file. Returns nonzero when every step succeeded (for a
@@ -108,6 +118,8 @@ class IniFile {
 
  private:
   bool IsWritable() const { return IsOpen() && (access_ & GENERIC_WRITE) != 0; }
+  bool InMemory() const { return view_ != nullptr && file_ == nullptr; }
+  void SetText(DWORD size);
   int ListSections(LPWSTR dest, int size) const;
   int ListKeys(const WCHAR* header, LPWSTR dest, int size) const;
   int CopyDefault(LPCWSTR default_text, LPWSTR dest, int size) const;

@@ -71,9 +71,9 @@ int Fallocate(int fd, off_t offset, off_t length) {
 
 int Fsync(int fd) { return Refused(Syscall::kFsync) ? -1 : fsync(fd); }
 
-void* Mmap(size_t length, int protection, int fd, off_t offset) {
+void* Mmap(size_t length, int protection, int fd, off_t offset, int flags) {
   if (Refused(Syscall::kMmap)) return MAP_FAILED;
-  return mmap(nullptr, length, protection, MAP_SHARED, fd, offset);
+  return mmap(nullptr, length, protection, MAP_SHARED | flags, fd, offset);
 }
 
 int Msync(void* base, size_t length) {

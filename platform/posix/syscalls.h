@@ -29,7 +29,8 @@ int Ftruncate(int fd, off_t length);
 // Returns 0 or -1 with errno set (posix_fallocate itself returns the error).
 int Fallocate(int fd, off_t offset, off_t length);
 int Fsync(int fd);
-void* Mmap(size_t length, int protection, int fd, off_t offset);
+// A shared mapping; `flags` adds to MAP_SHARED (MAP_POPULATE).
+void* Mmap(size_t length, int protection, int fd, off_t offset, int flags = 0);
 int Msync(void* base, size_t length);
 int Rename(const char* from, const char* to);
 int Unlink(const char* path);
