@@ -14,7 +14,11 @@
 #ifndef RECO_TOOLS_RECOCTL_LIVE_COMMANDS_H_
 #define RECO_TOOLS_RECOCTL_LIVE_COMMANDS_H_
 
+#include <functional>
+
 #include <CLI/CLI.hpp>
+
+#include "shared/preference_block.h"
 
 // Adds "serve", "dump" and "page"; *exit_code receives the result of the one
 // that runs.
@@ -23,5 +27,12 @@ void AddLiveCommands(CLI::App& app, int* exit_code);
 // Prints the decoded preference section held by another process (never
 // creating it): 0, or 1 when no process holds it.
 int RunShowLive(bool json);
+
+// Runs `use` on the preference section held by another process (never
+// creating it): on a copy when `change` is clear; in place when it is set,
+// and then, when `use` returned true, posts the reload notification to
+// ServerWindow as a confirmed page does. 0 done, 1 when no process holds the
+// section, 2 when `use` refused.
+int RunLiveSettings(const std::function<bool(PreferenceBlock*)>& use, bool change);
 
 #endif  // RECO_TOOLS_RECOCTL_LIVE_COMMANDS_H_

@@ -5,7 +5,10 @@
 #ifndef RECO_TOOLS_RECOCTL_LIVE_WINDOWS_H_
 #define RECO_TOOLS_RECOCTL_LIVE_WINDOWS_H_
 
+#include <functional>
 #include <string>
+
+#include "shared/preference_block.h"
 
 // Exit codes of the live commands.
 constexpr int kLiveDone = 0;
@@ -17,11 +20,15 @@ namespace live_windows {
 // The preference section held by another process, never created here.
 int ShowLive(bool json);
 int DumpLive(const std::string& host_path);
+// See RunLiveSettings.
+int UseLive(const std::function<bool(PreferenceBlock*)>& use, bool change);
 
 // The stand-in server. Ends after `count` notifications (0: no limit), after
 // `timeout` seconds (0: none), or when its window is closed; then clears
 // ServerWindow if it still names that window.
-int Serve(int count, double timeout);
+// With `hold`, it also maps the preference section once another process has
+// created it, and keeps it to the end.
+int Serve(int count, double timeout, bool hold);
 
 // The page named by SettingsWindow.
 int PageWait(double timeout);
