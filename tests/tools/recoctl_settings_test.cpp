@@ -1,6 +1,8 @@
 // recoctl's settings commands, run in-process on a settings file in a
 // scratch folder: what they accept, what they refuse without touching the
 // file, and that what they print can be given back byte for byte.
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -169,6 +171,64 @@ TEST_F(RecoctlSettings, ShowSaysWhyTheLoadRejectsARecord) {
             test_support::FromUtf8(std::string("[option]\r\nNumRange=") + c.value + "\r\n"))));
     const std::string shown = Recoctl({"settings", "show", file_}).out;
     EXPECT_NE(std::string::npos, shown.find(c.reason)) << c.reason << " in\n" << shown;
+  }
+}
+
+namespace fs = std::filesystem;
+
+// The sample installation beside the test, as the program finds its own.
+fs::path SampleTree() {
+  WCHAR path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return fs::u8path(Host(path)).parent_path();
+}
+
+void Append(const fs::path& file, const std::string& bytes) {
+  std::ofstream(file, std::ios::binary | std::ios::app) << bytes;
+}
+
+TEST(RecoctlDiagnose, NamesEachBrokenPartOfTheSampleInstallation) {
+  struct Case {
+    const char* name;
+    void (*breaks)(const fs::path& install, const fs::path& data);
+    const char* problem;  // null: none
+  } cases[] = {
+      {"sample", [](const fs::path&, const fs::path&) {}, nullptr},
+      {"missing file",
+       [](const fs::path& install, const fs::path&) {
+         fs::remove(install / "Menu Lang" / "English" / "Wizard.ini");
+       },
+       "missing installation file Menu Lang\\English\\Wizard.ini"},
+      {"odd size",
+       [](const fs::path& install, const fs::path&) {
+         Append(install / "Skin" / "Config.ini", "x");
+       },
+       "Skin\\Config.ini is not valid UTF-16 (177 bytes, an odd size)"},
+      {"data folder not writable", [](const fs::path&, const fs::path& data) { Append(data, ""); },
+       "cannot be written"},
+      {"bad checksum",
+       [](const fs::path&, const fs::path& data) {
+         fs::create_directories(data / "Config");
+         const Bytes text = test_support::Utf16Bytes(TEXT("[option]\r\nNumRange=0000300031\r\n"));
+         Append(data / "Config" / "Settings.ini", std::string(text.begin(), text.end()));
+       },
+       "settings key \"NumRange\" is rejected: checksum expected 0x30 got 0x31"},
+  };
+  for (const Case& c : cases) {
+    test_support::TempDir dir;
+    const fs::path install = fs::u8path(Host(dir.Path())) / "install";
+    const fs::path data = fs::u8path(Host(dir.Path())) / "data";
+    fs::create_directories(install);
+    for (const char* folder : {"Menu Lang", "Reco Lang", "Search", "Skin"}) {
+      fs::copy(SampleTree() / folder, install / folder, fs::copy_options::recursive);
+    }
+    c.breaks(install, data);
+    const Result report =
+        Recoctl({"diagnose", "--install", install.u8string(), "--data", data.u8string()});
+    EXPECT_EQ(c.problem == nullptr ? 0 : 1, report.status) << c.name << "\n" << report.out;
+    if (c.problem != nullptr) {
+      EXPECT_NE(std::string::npos, report.out.find(c.problem)) << c.name << "\n" << report.out;
+    }
   }
 }
 

@@ -373,8 +373,14 @@ std::string DescribePreferenceBlock(const PreferenceBlock& block, bool json) {
   if (json) {
     out = decoded.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
   } else {
-    AppendText(decoded, "", &out);
+    out = JsonAsText(decoded);
   }
+  return out;
+}
+
+std::string JsonAsText(const Json& value) {
+  std::string out;
+  AppendText(value, "", &out);
   return out;
 }
 

@@ -39,6 +39,9 @@ SettingsFields FieldsOfRecord(int record);
 // back: a word in decimal (0x... for kHexWord), a text in UTF-8, bytes as
 // upper-case hexadecimal digits.
 std::string FieldValueText(const SettingsField& field, const BYTE* record);
+// JSON as indented "name: value" lines, lists of scalars on one line.
+std::string JsonAsText(const nlohmann::ordered_json& value);
+
 // Every field of record `record` of kSettingsRecords in `block`, by name:
 // words as numbers (kHexWord as a "0x..." text), texts and bytes as text.
 nlohmann::ordered_json RecordFieldsJson(int record, const PreferenceBlock& block);

@@ -49,6 +49,25 @@ int RunLiveSettings(const std::function<bool(PreferenceBlock*)>& use, bool chang
   return OnWindows([&] { return live_windows::UseLive(use, change); });
 }
 
+std::unique_ptr<PreferenceBlock> CopyLiveBlock() {
+#if defined(_WIN32)
+  return live_windows::CopyLive();
+#else
+  return nullptr;
+#endif
+}
+
+nlohmann::ordered_json DiagnoseWindows(const std::string& font_name,
+                                       std::vector<Problem>* problems) {
+#if defined(_WIN32)
+  return live_windows::DiagnoseWindows(font_name, problems);
+#else
+  (void)font_name;
+  (void)problems;
+  return {{"note", "not checked here: the sections, windows and fonts are checked on Windows"}};
+#endif
+}
+
 void AddLiveCommands(CLI::App& app, int* exit_code) {
   auto args = std::make_shared<LiveArgs>();
 

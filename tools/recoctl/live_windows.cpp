@@ -1,5 +1,6 @@
 #include "tools/recoctl/live_windows.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -372,6 +373,72 @@ int DumpLive(const std::string& host_path) {
   }
   PrintOut("wrote " + std::to_string(sizeof(PreferenceBlock)) + " bytes to " + host_path + "\n");
   return kLiveDone;
+}
+
+std::unique_ptr<PreferenceBlock> CopyLive() { return CopyLivePreferences(); }
+
+namespace {
+
+std::string WindowState(DWORD word) {
+  if (word == 0) return "0";
+  return (IsWindow(WordToWindow(word)) ? "live " : "stale ") + WindowWord(WordToWindow(word));
+}
+
+int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM param) {
+  auto* faces = reinterpret_cast<std::vector<std::wstring>*>(param);
+  std::wstring face = font->lfFaceName;
+  const bool known = std::any_of(faces->begin(), faces->end(), [&](const std::wstring& f) {
+    return _wcsicmp(f.c_str(), face.c_str()) == 0;
+  });
+  if (!known) faces->push_back(face);
+  return 1;
+}
+
+}  // namespace
+
+Json DiagnoseWindows(const std::string& font_name, std::vector<Problem>* problems) {
+  Json json;
+  const bool preferences =
+      ExistingSection(kPreferenceSectionName, sizeof(PreferenceBlock)).View() != nullptr;
+  json["preference section"] = preferences ? "present" : "absent (the next start builds it)";
+  ExistingSection section(kServerSectionName, sizeof(ServerBlock));
+  const auto* server = static_cast<const ServerBlock*>(section.View());
+  json["server section"] = server != nullptr ? "present" : "absent (no server runs)";
+  if (server != nullptr) {
+    const std::string server_window = WindowState(server->ServerWindow);
+    const std::string settings_window = WindowState(server->SettingsWindow);
+    json["ServerWindow"] = server_window;
+    json["SettingsWindow"] = settings_window;
+    if (server_window.rfind("live", 0) != 0) {
+      problems->push_back(
+          {"ServerWindow is " + server_window + ": a confirmed change reaches no server",
+           "start the input-method server again (or restart the device)"});
+    }
+    if (settings_window.rfind("stale", 0) == 0) {
+      problems->push_back(
+          {"SettingsWindow is " + settings_window + ": a page ended without clearing it",
+           "harmless until its handle is reused by another window; restart the "
+           "input-method server to clear it"});
+    }
+  }
+  std::vector<std::wstring> faces;
+  HDC dc = GetDC(nullptr);
+  LOGFONTW wanted = {};
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  EnumFontFamiliesExW(dc, &wanted, CollectFace, reinterpret_cast<LPARAM>(&faces), 0);
+  ReleaseDC(nullptr, dc);
+  const WString font = Wide(font_name);
+  const bool found = std::any_of(faces.begin(), faces.end(), [&](const std::wstring& f) {
+    return _wcsicmp(f.c_str(), font.c_str()) == 0;
+  });
+  json["installed faces"] = faces.size();
+  json["FontName installed"] = found;
+  if (!found) {
+    problems->push_back({"the page's FontName \"" + font_name + "\" is not an installed face",
+                         "choose an installed face on the page, or with \"recoctl settings set "
+                         "LatinRange.FontName=NAME\" (SCRange for the Chinese page)"});
+  }
+  return json;
 }
 
 int UseLive(const std::function<bool(PreferenceBlock*)>& use, bool change) {

@@ -6,9 +6,14 @@
 #define RECO_TOOLS_RECOCTL_LIVE_WINDOWS_H_
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "shared/preference_block.h"
+#include "tools/recoctl/diagnose_command.h"
 
 // Exit codes of the live commands.
 constexpr int kLiveDone = 0;
@@ -20,6 +25,10 @@ namespace live_windows {
 // The preference section held by another process, never created here.
 int ShowLive(bool json);
 int DumpLive(const std::string& host_path);
+// See CopyLiveBlock and DiagnoseWindows in live_commands.h.
+std::unique_ptr<PreferenceBlock> CopyLive();
+nlohmann::ordered_json DiagnoseWindows(const std::string& font_name,
+                                       std::vector<Problem>* problems);
 // See RunLiveSettings.
 int UseLive(const std::function<bool(PreferenceBlock*)>& use, bool change);
 

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "tools/recoctl/build_commands.h"
+#include "tools/recoctl/diagnose_command.h"
 #include "tools/recoctl/host.h"
 #include "tools/recoctl/ini_commands.h"
 #include "tools/recoctl/live_commands.h"
@@ -25,6 +26,7 @@ int RunRecoctl(const std::vector<std::string>& args) {
   AddBuildCommands(app, &exit_code);
   AddLiveCommands(app, &exit_code);
   AddSettingsCommands(app, &exit_code);
+  AddDiagnoseCommand(app, &exit_code);
   std::vector<const char*> argv;
   for (const std::string& a : args) argv.push_back(a.c_str());
   try {

@@ -163,8 +163,8 @@ int RunShow(SettingsArgs args) {
 int Write(const LoadedSettings& loaded, bool with_num_range) {
   for (int i = 0; i < kSettingsRecordCount; ++i) {
     const RecordResult result = loaded.statuses[i].result;
-    const bool damaged = result == kRecordWrongLength || result == kRecordBadDigit ||
-                         result == kRecordBadChecksum;
+    const bool damaged =
+        result == kRecordWrongLength || result == kRecordBadDigit || result == kRecordBadChecksum;
     if (damaged && (i != kNumRangeRecord || with_num_range)) {
       PrintErr("recoctl: note: " + RecordKey(i) + " was rejected (" +
                RecordStatusText(loaded.statuses[i], kSettingsRecords[i].count) +
