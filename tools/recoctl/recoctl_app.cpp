@@ -21,6 +21,21 @@ int RunRecoctl(const std::vector<std::string>& args) {
   // Host paths under Wine start with "/": they are arguments, never the
   // Windows-style options CLI11 would otherwise take them for.
   app.allow_windows_style_options(false);
+  app.footer(
+      "Examples:\n"
+      "  recoctl ini get Lang.ini \"RECO LANG\" ID_LANG_EN --result\n"
+      "  recoctl build --out block.bin && recoctl show block.bin --json\n"
+      "  recoctl settings show                  (the data directory's Config\\Settings.ini)\n"
+      "  recoctl settings set SCRange.Charset=4098 LatinRange.FontName=Tahoma\n"
+      "  recoctl settings reset SCRange\n"
+      "  recoctl settings export > settings.json && recoctl settings import settings.json\n"
+      "  recoctl diagnose > report.txt\n"
+      "Windows only:\n"
+      "  recoctl serve --hold                   (stand-in server that keeps the section)\n"
+      "  recoctl settings set --live LatinRange.PhraseMode=4\n"
+      "  recoctl show --live --json; recoctl dump --live --out block.bin\n"
+      "  recoctl page wait; recoctl page check 303 on; recoctl page ok\n"
+      "Each command's --help shows its options; \"settings --help\" lists every field.");
   int exit_code = 0;
   AddIniCommands(app, &exit_code);
   AddBuildCommands(app, &exit_code);
