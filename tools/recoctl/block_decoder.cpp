@@ -441,8 +441,9 @@ bool SetFieldValue(const SettingsField& field, const std::string& value, BYTE* r
                std::to_string(text.size());
       return false;
     }
+    // The whole field is written, so no byte of a longer old name stays.
     std::memset(bytes, 0, field.size);
-    std::memcpy(bytes, text.data(), text.size() * sizeof(WCHAR));
+    std::copy(text.begin(), text.end(), reinterpret_cast<WCHAR*>(bytes));
     return true;
   }
   if (field.kind == FieldKind::kBytes) {

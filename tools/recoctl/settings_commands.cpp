@@ -71,7 +71,7 @@ bool IsName(const std::string& text) {
 // command takes as something else; the data directory's otherwise.
 WString TakeFile(std::vector<std::string>* args, bool first_is_file) {
   if (first_is_file && !args->empty()) {
-    const WString path = SystemPathFromHost(args->front());
+    WString path = SystemPathFromHost(args->front());
     args->erase(args->begin());
     return path;
   }
