@@ -5,20 +5,20 @@
 
 WCHAR InstallDir[MAX_PATH];
 WCHAR DataDir[MAX_PATH];
+const WCHAR kDataSubfolder[] = TEXT("System\\QXLum\\VEQ\\");
 
 namespace {
 
 const WCHAR kAboutKey[] = TEXT("Software\\Telvar\\QXLUM\\VEQ\\About");
 const WCHAR kPathValue[] = TEXT("Path");
-const WCHAR kDataSubfolder[] = TEXT("System\\QXLum\\VEQ\\");
 
 bool IsExistingDirectory(LPCWSTR path) {
   const DWORD attributes = GetFileAttributesW(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// The registry's "Path" when it is a REG_SZ of at most 259 characters;
-// otherwise `dir` stays empty.
+}  // namespace
+
 void ReadInstallDirValue(WCHAR (&dir)[MAX_PATH]) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAboutKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
@@ -38,8 +38,6 @@ void ReadInstallDirValue(WCHAR (&dir)[MAX_PATH]) {
   }
   RegCloseKey(key);
 }
-
-}  // namespace
 
 int ResolveInstallDir(LPWSTR out, BOOL check) {
   WCHAR dir[MAX_PATH] = {0};

@@ -30,4 +30,12 @@ int ResolveDataDir();
 // the shell's allocator is unavailable or the id list names no path.
 int ShellFolderPath(LPWSTR out);
 
+// The registry value "Path" of the installation when it is a REG_SZ of at
+// most 259 characters; otherwise `dir` is left as it was (empty, for the
+// caller that starts with an empty string).
+void ReadInstallDirValue(WCHAR (&dir)[MAX_PATH]);
+
+// The data directory under the shell's folder: "System\QXLum\VEQ\".
+extern const WCHAR kDataSubfolder[];
+
 #endif  // RECO_PATHS_DIRECTORIES_H_

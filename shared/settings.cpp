@@ -10,14 +10,20 @@
 
 const WCHAR kSettingsFileName[] = TEXT("Config\\Settings.ini");
 
+const SettingsRecord kSettingsRecords[kSettingsRecordCount] = {
+    {TEXT("option"), offsetof(PreferenceBlock, Header), sizeof(HeaderRecord)},
+    {TEXT("SCRange"), offsetof(PreferenceBlock, Entries) + kChineseEntry * sizeof(LanguageEntry),
+     sizeof(LanguageEntry)},
+    {TEXT("LatinRange"), offsetof(PreferenceBlock, Entries) + kLatinEntry * sizeof(LanguageEntry),
+     sizeof(LanguageEntry)},
+    {TEXT("NumRange"), offsetof(PreferenceBlock, NumRange), sizeof(PreferenceBlock::NumRange)},
+    {TEXT("Extend"), offsetof(PreferenceBlock, ExtendWord0),
+     sizeof(PreferenceBlock::ExtendWord0) + sizeof(PreferenceBlock::ExtendSize)},
+};
+
 namespace {
 
 const WCHAR kOptionSection[] = TEXT("option");
-const WCHAR kHeaderKey[] = TEXT("option");
-const WCHAR kChineseKey[] = TEXT("SCRange");
-const WCHAR kLatinKey[] = TEXT("LatinRange");
-const WCHAR kNumRangeKey[] = TEXT("NumRange");
-const WCHAR kExtendKey[] = TEXT("Extend");
 
 // The registry key keeps its trailing backslash: it is the key the server
 // and the installer write, spelt as they spell it.
@@ -35,33 +41,52 @@ constexpr DWORD kDefaultExtendSize = 16;
 // as its own default.
 constexpr DWORD kDefaultWord120 = 0;
 
+bool IsHexDigit(WCHAR c) {
+  return (c >= TEXT('0') && c <= TEXT('9')) || (c >= TEXT('A') && c <= TEXT('F')) ||
+         (c >= TEXT('a') && c <= TEXT('f'));
+}
+
 // Decodes the byte record stored under `key` into `dest`, byte by byte as
 // each pair is read, so a value rejected late has already overwritten its
 // leading bytes (the caller's defaults then cover what they name). True
 // when the value has exactly 2N + 2 hexadecimal digits whose last pair is
-// the sum of the others modulo 256.
-bool LoadRecord(IniFile* ini, LPCWSTR key, BYTE* dest, DWORD count) {
+// the sum of the others modulo 256; *status says which rule it broke.
+bool LoadRecord(IniFile* ini, LPCWSTR key, BYTE* dest, DWORD count, RecordStatus* status) {
+  *status = RecordStatus();
   const int expected = static_cast<int>(2 * count + 2);
   WCHAR* value = new (std::nothrow) WCHAR[expected + 1];
-  if (value == nullptr) return false;
+  if (value == nullptr) {
+    status->result = kRecordNoMemory;
+    return false;
+  }
   value[0] = 0;
-  bool accepted = ini->IniGetString(kOptionSection, key, nullptr, value, expected + 1) == expected;
+  status->length = ini->IniGetString(kOptionSection, key, nullptr, value, expected + 1);
+  if (status->length < 0) {
+    status->result = kRecordNoFile;
+  } else if (status->length == 0) {
+    status->result = kRecordMissing;
+  } else if (status->length != expected) {
+    status->result = kRecordWrongLength;
+  } else {
+    status->result = kRecordAccepted;
+  }
   BYTE sum = 0;
-  for (DWORD i = 0; accepted && i < count; ++i) {
+  for (DWORD i = 0; status->result == kRecordAccepted && i <= count; ++i) {
     BYTE byte = 0;
-    if (ParseHexByte(value + 2 * i, &byte)) {
+    if (!ParseHexByte(value + 2 * i, &byte)) {
+      status->result = kRecordBadDigit;
+      status->position = static_cast<int>(2 * i) + (IsHexDigit(value[2 * i]) ? 2 : 1);
+    } else if (i < count) {
       dest[i] = byte;
       sum = static_cast<BYTE>(sum + byte);
-    } else {
-      accepted = false;
+    } else if (byte != sum) {
+      status->result = kRecordBadChecksum;
+      status->expected = sum;
+      status->got = byte;
     }
   }
-  if (accepted) {
-    BYTE checksum = 0;
-    accepted = ParseHexByte(value + 2 * count, &checksum) && checksum == sum;
-  }
   delete[] value;
-  return accepted;
+  return status->result == kRecordAccepted;
 }
 
 void SetNumRangeDefault(PreferenceBlock* block) { block->NumRange = kDefaultNumRange; }
@@ -88,29 +113,18 @@ void SetCommonEntryDefaults(LanguageEntry* entry) {
   entry->Word136 = 0;
 }
 
-// The records the write-back stores, in this order, in section "option".
-struct WrittenRecord {
-  LPCWSTR key;
-  size_t offset;  // in the PreferenceBlock
-  DWORD count;
-};
-const WrittenRecord kWrittenRecords[] = {
-    {kHeaderKey, offsetof(PreferenceBlock, Header), sizeof(HeaderRecord)},
-    {kChineseKey, offsetof(PreferenceBlock, Entries) + kChineseEntry * sizeof(LanguageEntry),
-     sizeof(LanguageEntry)},
-    {kLatinKey, offsetof(PreferenceBlock, Entries) + kLatinEntry * sizeof(LanguageEntry),
-     sizeof(LanguageEntry)},
-    {kExtendKey, offsetof(PreferenceBlock, ExtendWord0),
-     sizeof(PreferenceBlock::ExtendWord0) + sizeof(PreferenceBlock::ExtendSize)},
-};
+// The records the write-back stores, in this order, in section "option";
+// "NumRange" last, and only when asked.
+const int kWrittenRecords[] = {0, 1, 2, 4, kNumRangeRecord};
+constexpr int kAlwaysWritten = 4;
 
 // A settings file this large is not one the tool wrote; it is not rewritten.
 constexpr uint64_t kMaxWriteRoom = 0x10000000;
 
-bool IsWrittenKey(LPCWSTR section, LPCWSTR key) {
+bool IsWrittenKey(LPCWSTR section, LPCWSTR key, int written) {
   if (_wcsicmp(section, kOptionSection) != 0) return false;
-  for (const WrittenRecord& record : kWrittenRecords) {
-    if (_wcsicmp(key, record.key) == 0) return true;
+  for (int i = 0; i < written; ++i) {
+    if (_wcsicmp(key, kSettingsRecords[kWrittenRecords[i]].key) == 0) return true;
   }
   return false;
 }
@@ -134,7 +148,7 @@ const WCHAR* NextName(const WCHAR* name) { return name + wcslen(name) + 1; }
 // is lost because this tool does not know it ("NumRange" among them). Values
 // are copied as the reader gives them; comments are not kept. False when a
 // key could not be copied (no memory, no room).
-bool CarryOver(IniFile* old_file, IniFile* new_file) {
+bool CarryOver(IniFile* old_file, IniFile* new_file, int written) {
   // No list or value can be longer than the whole text.
   const size_t size = static_cast<size_t>(old_file->TextEnd() - old_file->TextStart()) + 2;
   WCHAR* sections = new (std::nothrow) WCHAR[size];
@@ -148,7 +162,7 @@ bool CarryOver(IniFile* old_file, IniFile* new_file) {
     WCHAR* listed = keys + 1;
     old_file->IniGetString(section, nullptr, nullptr, listed, static_cast<int>(size));
     for (WCHAR* key = listed; ok && *key != 0; key = const_cast<WCHAR*>(NextName(key))) {
-      if (IsWrittenKey(section, key)) continue;
+      if (IsWrittenKey(section, key, written)) continue;
       const int length =
           old_file->IniGetString(section, key, nullptr, value + 1, static_cast<int>(size));
       WCHAR* text = value + 1;
@@ -199,7 +213,10 @@ void SetLatinEntryDefaults(LanguageEntry* entry) {
 }
 
 void SetHeaderDefaults(PreferenceSection* section) {
-  PreferenceBlock* block = section != nullptr ? section->Block() : nullptr;
+  SetHeaderDefaults(section != nullptr ? section->Block() : nullptr);
+}
+
+void SetHeaderDefaults(PreferenceBlock* block) {
   if (block == nullptr) return;
   HeaderRecord* header = &block->Header;
   std::memset(header, 0, sizeof(*header));
@@ -240,6 +257,56 @@ void SetHeaderDefaults(PreferenceSection* section) {
   header->Word88 = 0;
 }
 
+void SetRecordDefaults(int record, PreferenceBlock* block) {
+  if (block == nullptr) return;
+  switch (record) {
+    case 0:
+      SetHeaderDefaults(block);
+      break;
+    case 1:
+      SetChineseEntryDefaults(&block->Entries[kChineseEntry]);
+      break;
+    case 2:
+      SetLatinEntryDefaults(&block->Entries[kLatinEntry]);
+      break;
+    case kNumRangeRecord:
+      SetNumRangeDefault(block);
+      break;
+    default:
+      SetExtendDefaults(block);
+      break;
+  }
+}
+
+int LoadSettingsFile(LPCWSTR path, PreferenceBlock* block, RecordStatus* statuses) {
+  RecordStatus scratch[kSettingsRecordCount];
+  if (statuses == nullptr) statuses = scratch;
+  for (int i = 0; i < kSettingsRecordCount; ++i) statuses[i] = RecordStatus();
+  if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
+    SetHeaderDefaults(block);
+    SetChineseEntryDefaults(&block->Entries[kChineseEntry]);
+    SetLatinEntryDefaults(&block->Entries[kLatinEntry]);
+    block->NumRange |= kDefaultNumRange;
+    SetExtendDefaults(block);
+    return kSettingsFileMissing;
+  }
+
+  // A file that cannot be opened (a directory of that name, an odd size)
+  // answers every read with "no file", so every record takes its defaults.
+  IniFile ini;
+  const bool opened = ini.IniOpen(path, GENERIC_READ, kIniWriteRoom) != 0;
+  auto* bytes = reinterpret_cast<BYTE*>(block);
+  for (int i = 0; i < kSettingsRecordCount; ++i) {
+    const SettingsRecord& record = kSettingsRecords[i];
+    if (!LoadRecord(&ini, record.key, bytes + record.offset, record.count, &statuses[i])) {
+      SetRecordDefaults(i, block);
+    }
+  }
+  if (block->Header.Hotkey == 0) block->Header.Hotkey = kDefaultHotkey;
+  ini.IniClose();
+  return opened ? kSettingsFileRead : kSettingsFileUnreadable;
+}
+
 int LoadRecoSettings(PreferenceSection* section, LPCWSTR data_dir) {
   PreferenceBlock* block = section != nullptr ? section->Block() : nullptr;
   if (block == nullptr) return 1;
@@ -249,42 +316,7 @@ int LoadRecoSettings(PreferenceSection* section, LPCWSTR data_dir) {
   JoinPath(block->SettingsPath, kSettingsFileName);
   // The folder is made now so that the write-back at exit can create the file.
   CreateDirectoryTree(block->SettingsPath);
-
-  if (GetFileAttributesW(block->SettingsPath) == INVALID_FILE_ATTRIBUTES) {
-    SetHeaderDefaults(section);
-    SetChineseEntryDefaults(&block->Entries[kChineseEntry]);
-    SetLatinEntryDefaults(&block->Entries[kLatinEntry]);
-    block->NumRange |= kDefaultNumRange;
-    SetExtendDefaults(block);
-    return 1;
-  }
-
-  // A file that cannot be opened (a directory of that name, an odd size)
-  // answers every read with "no file", so every record takes its defaults.
-  IniFile ini;
-  ini.IniOpen(block->SettingsPath, GENERIC_READ, kIniWriteRoom);
-  if (!LoadRecord(&ini, kHeaderKey, reinterpret_cast<BYTE*>(&block->Header),
-                  sizeof(block->Header))) {
-    SetHeaderDefaults(section);
-  }
-  if (!LoadRecord(&ini, kChineseKey, reinterpret_cast<BYTE*>(&block->Entries[kChineseEntry]),
-                  sizeof(LanguageEntry))) {
-    SetChineseEntryDefaults(&block->Entries[kChineseEntry]);
-  }
-  if (!LoadRecord(&ini, kLatinKey, reinterpret_cast<BYTE*>(&block->Entries[kLatinEntry]),
-                  sizeof(LanguageEntry))) {
-    SetLatinEntryDefaults(&block->Entries[kLatinEntry]);
-  }
-  if (!LoadRecord(&ini, kNumRangeKey, reinterpret_cast<BYTE*>(&block->NumRange),
-                  sizeof(block->NumRange))) {
-    SetNumRangeDefault(block);
-  }
-  if (!LoadRecord(&ini, kExtendKey, reinterpret_cast<BYTE*>(&block->ExtendWord0),
-                  sizeof(block->ExtendWord0) + sizeof(block->ExtendSize))) {
-    SetExtendDefaults(block);
-  }
-  if (block->Header.Hotkey == 0) block->Header.Hotkey = kDefaultHotkey;
-  ini.IniClose();
+  LoadSettingsFile(block->SettingsPath, block, nullptr);
   return 1;
 }
 
@@ -294,7 +326,8 @@ int WriteBackSettings(PreferenceSection* section) {
   return 1;
 }
 
-int WriteSettingsFile(LPCWSTR path, const PreferenceBlock* block) {
+int WriteSettingsFile(LPCWSTR path, const PreferenceBlock* block, bool with_num_range) {
+  const int written = with_num_range ? kAlwaysWritten + 1 : kAlwaysWritten;
   WCHAR temp[MAX_PATH];
   if (path == nullptr || block == nullptr || !TempPathFor(path, temp)) return 0;
   IniFile old_file;
@@ -313,11 +346,12 @@ int WriteSettingsFile(LPCWSTR path, const PreferenceBlock* block) {
   ok = ok && room <= kMaxWriteRoom &&
        new_file.IniOpen(temp, GENERIC_WRITE, static_cast<DWORD>(room));
   const auto* bytes = reinterpret_cast<const BYTE*>(block);
-  for (const WrittenRecord& record : kWrittenRecords) {
+  for (int i = 0; i < written; ++i) {
+    const SettingsRecord& record = kSettingsRecords[kWrittenRecords[i]];
     ok = ok && new_file.IniSetRecord(kOptionSection, record.key, bytes + record.offset,
                                      record.count) != 0;
   }
-  ok = ok && (!old_file.IsOpen() || CarryOver(&old_file, &new_file));
+  ok = ok && (!old_file.IsOpen() || CarryOver(&old_file, &new_file, written));
   old_file.IniClose();
   // Closing flushes the new text and its length to the disk; only a file
   // known to be whole replaces the old one.

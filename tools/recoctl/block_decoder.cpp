@@ -2,16 +2,137 @@
 #include "tools/recoctl/block_decoder.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstddef>
+#include <cstdlib>
+#include <cstring>
 
 #include <nlohmann/json.hpp>
 
 #include "builder/text_tables.h"
+#include "shared/settings.h"
 #include "tools/recoctl/host.h"
 
 namespace {
 
 using Json = nlohmann::ordered_json;
+
+constexpr DWORD kAny = 0xFFFFFFFF;
+
+#define RECO_HEADER_WORD(name, help) \
+  { #name, offsetof(HeaderRecord, name), sizeof(DWORD), FieldKind::kWord, kAny, help }
+constexpr SettingsField kHeaderFields[] = {
+    RECO_HEADER_WORD(Word0, "server setting, default 0"),
+    RECO_HEADER_WORD(Word4, "server setting, default 0"),
+    RECO_HEADER_WORD(Word8, "server setting, default 15"),
+    RECO_HEADER_WORD(Word12, "server setting, default 2"),
+    RECO_HEADER_WORD(Word16, "server setting, default 30"),
+    {"Word20", offsetof(HeaderRecord, Word20), sizeof(DWORD), FieldKind::kHexWord, kAny,
+     "server setting, default 0x0A30C000"},
+    RECO_HEADER_WORD(Word24, "server setting, default 300"),
+    RECO_HEADER_WORD(Word28, "server setting, default 6"),
+    RECO_HEADER_WORD(Word32, "server setting, default 0"),
+    RECO_HEADER_WORD(Word36, "server setting, default 0"),
+    RECO_HEADER_WORD(Word40, "server setting, default 0"),
+    RECO_HEADER_WORD(Word44, "server setting, default 1"),
+    {"MenuLangIndex", offsetof(HeaderRecord, MenuLangIndex), sizeof(LONG), FieldKind::kSignedWord,
+     kAny, "interface language: index into the interface-language table"},
+    {"RecoLangId", offsetof(HeaderRecord, RecoLangId), sizeof(DWORD), FieldKind::kWord, kAny,
+     "recognition language; 2052 opens the Chinese page, anything else the Latin page"},
+    RECO_HEADER_WORD(Word56, "server setting, default 0"),
+    RECO_HEADER_WORD(Word60, "server setting, default 0"),
+    RECO_HEADER_WORD(Word64, "server setting, default 20"),
+    RECO_HEADER_WORD(Word68, "server setting, default 0"),
+    RECO_HEADER_WORD(Hotkey, "hot key code of the input method (0 loads as 96)"),
+    RECO_HEADER_WORD(Word76, "server setting, default 0"),
+    RECO_HEADER_WORD(Word80, "server setting, default 0"),
+    RECO_HEADER_WORD(Word84, "server setting, default 0"),
+    RECO_HEADER_WORD(Word88, "server setting, default 0"),
+};
+#undef RECO_HEADER_WORD
+
+#define RECO_ENTRY_FIELD(name, kind, max, help) \
+  { #name, offsetof(LanguageEntry, name), sizeof(LanguageEntry::name), kind, max, help }
+constexpr SettingsField kEntryFields[] = {
+    RECO_ENTRY_FIELD(LangId, FieldKind::kWord, 0xFFFF,
+                     "language of the entry; a page finds it by this"),
+    RECO_ENTRY_FIELD(Word4, FieldKind::kHexWord, kAny, "recognizer setting"),
+    RECO_ENTRY_FIELD(Charset, FieldKind::kWord, kAny, "4097 GB2312, 4098 GBK, 4099 GB18030"),
+    RECO_ENTRY_FIELD(RecoRange, FieldKind::kHexWord, kAny,
+                     "recognition-range bits (Chinese 0x1..0x2000, Latin 0x10000 strings)"),
+    RECO_ENTRY_FIELD(AutoInsertSpace, FieldKind::kWord, 1,
+                     "1: append a space after a sent word (Latin page)"),
+    RECO_ENTRY_FIELD(PhraseMode, FieldKind::kWord, 4, "4: recognise short phrases, 3 otherwise"),
+    RECO_ENTRY_FIELD(Word24, FieldKind::kWord, kAny, "stored as 0 by every page save"),
+    RECO_ENTRY_FIELD(Reserved28, FieldKind::kBytes, kAny, "not set by the tool"),
+    RECO_ENTRY_FIELD(Word44, FieldKind::kWord, kAny, "recognizer setting"),
+    RECO_ENTRY_FIELD(Word48, FieldKind::kWord, kAny, "recognizer setting"),
+    RECO_ENTRY_FIELD(FontName, FieldKind::kText, kAny, "face of the result font, 31 characters"),
+    RECO_ENTRY_FIELD(FontSize, FieldKind::kWord, kAny, "size of the result font"),
+    RECO_ENTRY_FIELD(Word120, FieldKind::kWord, kAny, "recognizer setting"),
+    RECO_ENTRY_FIELD(Word124, FieldKind::kWord, kAny, "recognizer setting"),
+    RECO_ENTRY_FIELD(Word128, FieldKind::kWord, kAny, "recognizer setting"),
+    RECO_ENTRY_FIELD(Word132, FieldKind::kWord, kAny, "recognizer setting"),
+    RECO_ENTRY_FIELD(Word136, FieldKind::kWord, kAny, "recognizer setting"),
+    RECO_ENTRY_FIELD(Reserved140, FieldKind::kBytes, kAny, "not set by the tool"),
+};
+#undef RECO_ENTRY_FIELD
+
+constexpr SettingsField kNumRangeFields[] = {
+    {"NumRange", 0, sizeof(DWORD), FieldKind::kHexWord, kAny,
+     "recognition range of the numeric mode, default 0x300000"},
+};
+constexpr SettingsField kExtendFields[] = {
+    {"ExtendWord0", 0, sizeof(DWORD), FieldKind::kHexWord, kAny, "server setting"},
+    {"ExtendSize", sizeof(DWORD), sizeof(DWORD), FieldKind::kWord, kAny,
+     "base of the pages' font-size list, default 16"},
+};
+
+template <size_t N>
+constexpr size_t Covered(const SettingsField (&fields)[N]) {
+  size_t end = 0;
+  for (const SettingsField& field : fields) {
+    if (field.offset != end) return 0;
+    end += field.size;
+  }
+  return end;
+}
+static_assert(Covered(kHeaderFields) == sizeof(HeaderRecord), "header fields");
+static_assert(Covered(kEntryFields) == sizeof(LanguageEntry), "entry fields");
+static_assert(Covered(kExtendFields) == 2 * sizeof(DWORD), "extension fields");
+
+DWORD WordAt(const BYTE* bytes) {
+  DWORD word = 0;
+  std::memcpy(&word, bytes, sizeof(word));
+  return word;
+}
+
+// A decimal or 0x-prefixed hexadecimal word; a leading "-" only when signed.
+bool ParseWord(const std::string& text, bool is_signed, DWORD* word) {
+  const bool negative = !text.empty() && text[0] == '-';
+  const std::string digits = negative ? text.substr(1) : text;
+  const bool hex = digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
+  const std::string body = hex ? digits.substr(2) : digits;
+  if (body.empty() || (negative && !is_signed)) return false;
+  for (char c : body) {
+    if (hex ? std::isxdigit(static_cast<unsigned char>(c)) == 0
+            : std::isdigit(static_cast<unsigned char>(c)) == 0) {
+      return false;
+    }
+  }
+  errno = 0;
+  const unsigned long long value = std::strtoull(body.c_str(), nullptr, hex ? 16 : 10);
+  if (errno != 0) return false;
+  if (negative) {
+    if (value > 0x80000000ULL) return false;
+    *word = static_cast<DWORD>(0 - value);
+    return true;
+  }
+  if (value > (is_signed ? 0x7FFFFFFFULL : 0xFFFFFFFFULL)) return false;
+  *word = static_cast<DWORD>(value);
+  return true;
+}
 
 struct Bit {
   DWORD mask;
@@ -63,46 +184,31 @@ const char* CharsetName(DWORD charset) {
   }
 }
 
-Json Header(const HeaderRecord& header) {
-  Json json;
-  const DWORD* words = reinterpret_cast<const DWORD*>(&header);
-  for (size_t i = 0; i < sizeof(header) / sizeof(DWORD); ++i) {
-    const size_t offset = i * sizeof(DWORD);
-    if (offset == offsetof(HeaderRecord, MenuLangIndex)) {
-      json["MenuLangIndex"] = header.MenuLangIndex;
-    } else if (offset == offsetof(HeaderRecord, RecoLangId)) {
-      json["RecoLangId"] = header.RecoLangId;
-    } else if (offset == offsetof(HeaderRecord, Hotkey)) {
-      json["Hotkey"] = header.Hotkey;
-    } else {
-      json["Word" + std::to_string(offset)] = words[i];
-    }
+Json FieldJson(const SettingsField& field, const BYTE* record) {
+  const BYTE* bytes = record + field.offset;
+  switch (field.kind) {
+    case FieldKind::kWord:
+      return WordAt(bytes);
+    case FieldKind::kSignedWord:
+      return static_cast<LONG>(WordAt(bytes));
+    default:
+      return FieldValueText(field, record);
   }
-  return json;
 }
 
-Json Entry(const LanguageEntry& entry) {
-  const bool chinese = entry.LangId == kLangSimplifiedChinese;
+const BYTE* RecordBytes(int record, const PreferenceBlock& block) {
+  return reinterpret_cast<const BYTE*>(&block) + kSettingsRecords[record].offset;
+}
+
+Json Entry(const PreferenceBlock& block, int index) {
+  const LanguageEntry& entry = block.Entries[index];
+  const auto* bytes = reinterpret_cast<const BYTE*>(&entry);
   Json json;
-  json["LangId"] = entry.LangId;
-  json["Word4"] = Hex(entry.Word4);
-  json["Charset"] = entry.Charset;
+  for (const SettingsField& field : kEntryFields) json[field.name] = FieldJson(field, bytes);
+  const bool chinese = entry.LangId == kLangSimplifiedChinese;
   if (chinese) json["CharsetName"] = CharsetName(entry.Charset);
-  json["RecoRange"] = Hex(entry.RecoRange);
   json["RecoRangeBits"] = chinese ? RangeBits(entry.RecoRange, kChineseRangeBits)
                                   : RangeBits(entry.RecoRange, kLatinRangeBits);
-  json["AutoInsertSpace"] = entry.AutoInsertSpace;
-  json["PhraseMode"] = entry.PhraseMode;
-  json["Word24"] = entry.Word24;
-  json["Word44"] = entry.Word44;
-  json["Word48"] = entry.Word48;
-  json["FontName"] = NarrowField(entry.FontName);
-  json["FontSize"] = entry.FontSize;
-  json["Word120"] = entry.Word120;
-  json["Word124"] = entry.Word124;
-  json["Word128"] = entry.Word128;
-  json["Word132"] = entry.Word132;
-  json["Word136"] = entry.Word136;
   return json;
 }
 
@@ -210,14 +316,13 @@ Json TextRegion(const PreferenceBlock& block, const TextTable& table) {
 
 Json Decode(const PreferenceBlock& block) {
   Json json;
-  json["Header"] = Header(block.Header);
+  json["Header"] = RecordFieldsJson(0, block);
   Json entries = Json::array();
-  for (const LanguageEntry& entry : block.Entries) entries.push_back(Entry(entry));
+  for (int i = 0; i < kLanguageEntryCount; ++i) entries.push_back(Entry(block, i));
   json["LanguageEntries"] = entries;
-  json["NumRange"] = Hex(block.NumRange);
+  json.update(RecordFieldsJson(kNumRangeRecord, block));
   json["SettingsPath"] = NarrowField(block.SettingsPath);
-  json["ExtendWord0"] = Hex(block.ExtendWord0);
-  json["ExtendSize"] = block.ExtendSize;
+  json.update(RecordFieldsJson(kSettingsRecordCount - 1, block));
   json["SoftKeyboardTable"] = Keyboards(block.PuncSymb, block.SoftKeyboardTable, &json);
   json["SkinTable"] = Skins(block.SkinTable);
   json["MenuLangTable"] = MenuLanguages(block.MenuLangTable);
@@ -268,7 +373,103 @@ std::string DescribePreferenceBlock(const PreferenceBlock& block, bool json) {
   if (json) {
     out = decoded.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
   } else {
-    AppendText(decoded, "", &out);
+    out = JsonAsText(decoded);
   }
   return out;
+}
+
+std::string JsonAsText(const Json& value) {
+  std::string out;
+  AppendText(value, "", &out);
+  return out;
+}
+
+SettingsFields FieldsOfRecord(int record) {
+  switch (record) {
+    case 0:
+      return {kHeaderFields, sizeof(kHeaderFields) / sizeof(kHeaderFields[0])};
+    case 1:
+    case 2:
+      return {kEntryFields, sizeof(kEntryFields) / sizeof(kEntryFields[0])};
+    case kNumRangeRecord:
+      return {kNumRangeFields, 1};
+    default:
+      return {kExtendFields, sizeof(kExtendFields) / sizeof(kExtendFields[0])};
+  }
+}
+
+Json RecordFieldsJson(int record, const PreferenceBlock& block) {
+  const SettingsFields fields = FieldsOfRecord(record);
+  Json json = Json::object();
+  for (size_t i = 0; i < fields.count; ++i) {
+    json[fields.fields[i].name] = FieldJson(fields.fields[i], RecordBytes(record, block));
+  }
+  return json;
+}
+
+std::string FieldValueText(const SettingsField& field, const BYTE* record) {
+  const BYTE* bytes = record + field.offset;
+  switch (field.kind) {
+    case FieldKind::kWord:
+      return std::to_string(WordAt(bytes));
+    case FieldKind::kHexWord:
+      return Hex(WordAt(bytes));
+    case FieldKind::kSignedWord:
+      return std::to_string(static_cast<LONG>(WordAt(bytes)));
+    case FieldKind::kText:
+      return NarrowField(reinterpret_cast<const WCHAR*>(bytes), field.size / sizeof(WCHAR));
+    case FieldKind::kBytes:
+      break;
+  }
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (size_t i = 0; i < field.size; ++i) {
+    text += kDigits[bytes[i] >> 4];
+    text += kDigits[bytes[i] & 0xF];
+  }
+  return text;
+}
+
+bool SetFieldValue(const SettingsField& field, const std::string& value, BYTE* record,
+                   std::string* error) {
+  BYTE* bytes = record + field.offset;
+  if (field.kind == FieldKind::kText) {
+    const WString text = Wide(value);
+    const size_t units = field.size / sizeof(WCHAR);
+    if (text.size() >= units) {
+      *error = "takes at most " + std::to_string(units - 1) + " characters, not " +
+               std::to_string(text.size());
+      return false;
+    }
+    // The whole field is written, so no byte of a longer old name stays.
+    std::memset(bytes, 0, field.size);
+    std::copy(text.begin(), text.end(), reinterpret_cast<WCHAR*>(bytes));
+    return true;
+  }
+  if (field.kind == FieldKind::kBytes) {
+    if (value.size() != 2 * field.size || !std::all_of(value.begin(), value.end(), [](char c) {
+          return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+        })) {
+      *error = "takes exactly " + std::to_string(2 * field.size) + " hexadecimal digits";
+      return false;
+    }
+    for (size_t i = 0; i < field.size; ++i) {
+      bytes[i] = static_cast<BYTE>(std::stoul(value.substr(2 * i, 2), nullptr, 16));
+    }
+    return true;
+  }
+  const bool is_signed = field.kind == FieldKind::kSignedWord;
+  DWORD word = 0;
+  if (!ParseWord(value, is_signed, &word)) {
+    *error = "\"" + value + "\" is not " +
+             (is_signed ? "a signed 32-bit number" : "an unsigned 32-bit number") +
+             " (decimal or 0x...)";
+    return false;
+  }
+  if (!is_signed && word > field.max) {
+    *error = "takes at most " + std::to_string(field.max) + ", not " + value;
+    return false;
+  }
+  std::memcpy(bytes, &word, sizeof(word));
+  return true;
 }

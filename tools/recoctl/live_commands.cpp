@@ -13,6 +13,7 @@ struct LiveArgs {
   double timeout = 0;
   bool live = false;
   bool json = false;
+  bool hold = false;
   std::string out;
   int id = 0;
   std::string state;
@@ -44,6 +45,29 @@ int RunShowLive(bool json) {
   return OnWindows([&] { return live_windows::ShowLive(json); });
 }
 
+int RunLiveSettings(const std::function<bool(PreferenceBlock*)>& use, bool change) {
+  return OnWindows([&] { return live_windows::UseLive(use, change); });
+}
+
+std::unique_ptr<PreferenceBlock> CopyLiveBlock() {
+#if defined(_WIN32)
+  return live_windows::CopyLive();
+#else
+  return nullptr;
+#endif
+}
+
+nlohmann::ordered_json DiagnoseWindows(const std::string& font_name,
+                                       std::vector<Problem>* problems) {
+#if defined(_WIN32)
+  return live_windows::DiagnoseWindows(font_name, problems);
+#else
+  (void)font_name;
+  (void)problems;
+  return {{"note", "not checked here: the sections, windows and fonts are checked on Windows"}};
+#endif
+}
+
 void AddLiveCommands(CLI::App& app, int* exit_code) {
   auto args = std::make_shared<LiveArgs>();
 
@@ -55,8 +79,12 @@ void AddLiveCommands(CLI::App& app, int* exit_code) {
       ->check(CLI::PositiveNumber);
   serve->add_option("--timeout", args->timeout, "Exit after this many seconds")
       ->check(CLI::PositiveNumber);
+  serve->add_flag("--hold", args->hold,
+                  "Keep the preference section mapped once a process has created it, so that "
+                  "it outlives the page (it is never created here)");
   serve->callback([args, exit_code] {
-    *exit_code = OnWindows([&] { return live_windows::Serve(args->count, args->timeout); });
+    *exit_code =
+        OnWindows([&] { return live_windows::Serve(args->count, args->timeout, args->hold); });
   });
 
   CLI::App* dump = app.add_subcommand(

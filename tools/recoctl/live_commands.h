@@ -14,7 +14,16 @@
 #ifndef RECO_TOOLS_RECOCTL_LIVE_COMMANDS_H_
 #define RECO_TOOLS_RECOCTL_LIVE_COMMANDS_H_
 
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include "shared/preference_block.h"
+#include "tools/recoctl/diagnose_command.h"
 
 // Adds "serve", "dump" and "page"; *exit_code receives the result of the one
 // that runs.
@@ -23,5 +32,23 @@ void AddLiveCommands(CLI::App& app, int* exit_code);
 // Prints the decoded preference section held by another process (never
 // creating it): 0, or 1 when no process holds it.
 int RunShowLive(bool json);
+
+// Runs `use` on the preference section held by another process (never
+// creating it): on a copy when `change` is clear; in place when it is set,
+// and then, when `use` returned true, posts the reload notification to
+// ServerWindow as a confirmed page does. 0 done, 1 when no process holds the
+// section, 2 when `use` refused.
+int RunLiveSettings(const std::function<bool(PreferenceBlock*)>& use, bool change);
+
+// A copy of the preference section another process holds; nullptr when none
+// does, or where the live commands do not work.
+std::unique_ptr<PreferenceBlock> CopyLiveBlock();
+
+// For diagnose: the named sections, ServerWindow and SettingsWindow (0, live
+// or stale), and the installed faces with whether `font_name` is among them,
+// adding what is wrong to `problems`. Elsewhere than on Windows, a note that
+// these are not checked.
+nlohmann::ordered_json DiagnoseWindows(const std::string& font_name,
+                                       std::vector<Problem>* problems);
 
 #endif  // RECO_TOOLS_RECOCTL_LIVE_COMMANDS_H_

@@ -5,7 +5,15 @@
 #ifndef RECO_TOOLS_RECOCTL_LIVE_WINDOWS_H_
 #define RECO_TOOLS_RECOCTL_LIVE_WINDOWS_H_
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "shared/preference_block.h"
+#include "tools/recoctl/diagnose_command.h"
 
 // Exit codes of the live commands.
 constexpr int kLiveDone = 0;
@@ -17,11 +25,19 @@ namespace live_windows {
 // The preference section held by another process, never created here.
 int ShowLive(bool json);
 int DumpLive(const std::string& host_path);
+// See CopyLiveBlock and DiagnoseWindows in live_commands.h.
+std::unique_ptr<PreferenceBlock> CopyLive();
+nlohmann::ordered_json DiagnoseWindows(const std::string& font_name,
+                                       std::vector<Problem>* problems);
+// See RunLiveSettings.
+int UseLive(const std::function<bool(PreferenceBlock*)>& use, bool change);
 
 // The stand-in server. Ends after `count` notifications (0: no limit), after
 // `timeout` seconds (0: none), or when its window is closed; then clears
 // ServerWindow if it still names that window.
-int Serve(int count, double timeout);
+// With `hold`, it also maps the preference section once another process has
+// created it, and keeps it to the end.
+int Serve(int count, double timeout, bool hold);
 
 // The page named by SettingsWindow.
 int PageWait(double timeout);
