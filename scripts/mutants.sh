@@ -31,7 +31,7 @@ mutants=(
   "dir-cut|paths/path_utils.cpp|s/static_cast<size_t>\(last - path\) \+ 1/static_cast<size_t>(last - path)/|the directory of a path is cut before its last backslash instead of after it"
   "server-zero|shared/sections.cpp|s/if \(!existed \&\& view_ != nullptr\)/if (view_ != nullptr)/|every opener of the server section zeroes it, wiping the server's and the open page's windows"
   "cut-unchecked|ini/ini_file.cpp|s/!SetEndOfFile\(file_\) /(SetEndOfFile(file_), false) /|closing a written file ignores a failed cut, so a file padded with the reserved room can replace the settings"
-  "no-carry|shared/settings.cpp|s/CarryOver\(&old_file, &new_file\)/true/|the write-back drops every key of the old file it does not write itself (NumRange among them)"
+  "no-carry|shared/settings.cpp|s/CarryOver\(&old_file, &new_file, written\)/true/|the write-back drops every key of the old file it does not write itself (NumRange among them)"
   "copy-past|platform/posix/strings.cpp|s/if \(i \+ 1 == cch_dest\) \{/if (i == cch_dest) {/|a bounded copy that fills its buffer writes its terminator one unit past the end"
 )
 
