@@ -19,16 +19,15 @@ constexpr WCHAR kFill = 0x7E7E;  // what a buffer holds before the call
 
 std::string Show(const WCHAR* text) { return text == nullptr ? "(null)" : ToUtf8(text); }
 
-enum Op { kCopy, kCopyN, kCat, kPrintf, kPrintfString };
+enum Op { kCopy, kCopyN, kCat, kPrintf };
 
-// %s in the wide functions takes a wide string, as Microsoft's C runtime
-// has it (not the C99 meaning of a narrow string).
+// Rows pin the exactly fitting and one-unit-short buffers of each call, and
+// the formats the system prints with.
 TEST(Strings_Bounded, TruncateTerminateAndReport) {
   struct Case {
     Op op;
-    const WCHAR* start;  // kCat: the destination before, unterminated when it fills cch;
-                         // kPrintfString: the argument
-    const WCHAR* src;    // kPrintf*: the format
+    const WCHAR* start;  // kCat: the destination before, unterminated when it fills cch
+    const WCHAR* src;    // kPrintf: the format
     int n;               // kCopyN: units of src; kPrintf: the argument
     size_t cch;
     HRESULT expected;
@@ -37,33 +36,19 @@ TEST(Strings_Bounded, TruncateTerminateAndReport) {
       // 0
       {kCopy, nullptr, TEXT("abc"), 0, 4, S_OK, TEXT("abc")},  // exactly fitting
       {kCopy, nullptr, TEXT("abc"), 0, 3, STRSAFE_E_INSUFFICIENT_BUFFER, TEXT("ab")},
-      {kCopy, nullptr, TEXT("abc"), 0, 1, STRSAFE_E_INSUFFICIENT_BUFFER, TEXT("")},
-      {kCopy, nullptr, TEXT("\x4E2D\x6587"), 0, 2, STRSAFE_E_INSUFFICIENT_BUFFER, TEXT("\x4E2D")},
       {kCopy, nullptr, TEXT("abc"), 0, 0, STRSAFE_E_INVALID_PARAMETER, nullptr},
-      // 5
-      {kCopyN, nullptr, TEXT("abcdef"), 3, 4, S_OK, TEXT("abc")},  // exactly fitting
-      {kCopyN, nullptr, TEXT("abcdef"), 3, 3, STRSAFE_E_INSUFFICIENT_BUFFER, TEXT("ab")},
       {kCopyN, nullptr, TEXT("ab"), 5, 10, S_OK, TEXT("ab")},  // terminator before count
       {kCopyN, nullptr, TEXT("abc"), 0, 4, S_OK, TEXT("")},
+      // 5
       {kCat, TEXT("ab"), TEXT("cd"), 0, 5, S_OK, TEXT("abcd")},  // exactly fitting
-      // 10
       {kCat, TEXT("ab"), TEXT("cd"), 0, 4, STRSAFE_E_INSUFFICIENT_BUFFER, TEXT("abc")},
-      {kCat, TEXT("ab"), TEXT("cd"), 0, 3, STRSAFE_E_INSUFFICIENT_BUFFER, TEXT("ab")},
-      {kCat, TEXT(""), TEXT("abc"), 0, 0, STRSAFE_E_INVALID_PARAMETER, nullptr},
       {kCat, TEXT("abc"), TEXT("d"), 0, 3, STRSAFE_E_INVALID_PARAMETER, nullptr},  // unterminated
       {kPrintf, nullptr, TEXT("CHK%d"), 1234, 8, S_OK, TEXT("CHK1234")},  // exactly fitting
-      // 15
       {kPrintf, nullptr, TEXT("CHK%d"), 1234, 7, STRSAFE_E_INSUFFICIENT_BUFFER, TEXT("CHK123")},
-      {kPrintf, nullptr, TEXT("%d"), 1, 0, STRSAFE_E_INVALID_PARAMETER, nullptr},
+      // 10
       {kPrintf, nullptr, TEXT("%d"), -2147483647 - 1, 32, S_OK, TEXT("-2147483648")},
-      {kPrintf, nullptr, TEXT("%5d|"), 42, 32, S_OK, TEXT("   42|")},
-      {kPrintf, nullptr, TEXT("%-5d|"), 42, 32, S_OK, TEXT("42   |")},
-      // 20
-      {kPrintf, nullptr, TEXT("%02X"), 0xA, 32, S_OK, TEXT("0A")},
-      {kPrintf, nullptr, TEXT("%x"), 255, 32, S_OK, TEXT("ff")},
-      {kPrintf, nullptr, TEXT("%u%%"), 100, 32, S_OK, TEXT("100%")},
-      {kPrintfString, TEXT("\x5B8B\x4F53"), TEXT("Name=%s"), 0, 32, S_OK,
-       TEXT("Name=\x5B8B\x4F53")},
+      {kPrintf, nullptr, TEXT("Dict\\%04X"), 0xC04, 32, S_OK, TEXT("Dict\\0C04")},
+      {kPrintf, nullptr, TEXT("%02x"), 0xAB, 32, S_OK, TEXT("ab")},
   };
   for (size_t i = 0; i < std::size(kCases); ++i) {
     const Case& c = kCases[i];
@@ -72,11 +57,10 @@ TEST(Strings_Bounded, TruncateTerminateAndReport) {
     if (c.op == kCat)
       std::copy_n(c.start, std::min(std::char_traits<WCHAR>::length(c.start) + 1, c.cch), d);
     const WString before = dest;
-    const HRESULT hr = c.op == kCopy     ? StringCchCopyW(d, c.cch, c.src)
-                       : c.op == kCopyN  ? StringCchCopyNW(d, c.cch, c.src, c.n)
-                       : c.op == kCat    ? StringCchCatW(d, c.cch, c.src)
-                       : c.op == kPrintf ? StringCchPrintfW(d, c.cch, c.src, c.n)
-                                         : StringCchPrintfW(d, c.cch, c.src, c.start);
+    const HRESULT hr = c.op == kCopy    ? StringCchCopyW(d, c.cch, c.src)
+                       : c.op == kCopyN ? StringCchCopyNW(d, c.cch, c.src, c.n)
+                       : c.op == kCat   ? StringCchCatW(d, c.cch, c.src)
+                                        : StringCchPrintfW(d, c.cch, c.src, c.n);
     const std::string row =
         "row " + std::to_string(i) + ": \"" + Show(c.src) + "\" cch " + std::to_string(c.cch);
     EXPECT_EQ(hr, c.expected) << row;
@@ -97,19 +81,16 @@ TEST(Strings_Compare, IgnoresCaseOfAsciiLettersOnly) {
     int sign;
   } const kCases[] = {
       // 0
-      {TEXT("option"), TEXT("OPTION"), kWhole, 0},
       {TEXT("AZ"), TEXT("az"), kWhole, 0},
       {TEXT("ABD"), TEXT("abc"), kWhole, 1},
       {TEXT("abc"), TEXT("abcd"), kWhole, -1},
       {TEXT("["), TEXT("{"), kWhole, -1},  // the neighbours of the letters stay apart
-      // 5
       {TEXT("@"), TEXT("`"), kWhole, -1},
+      // 5
       {TEXT("\x00C4rger"), TEXT("\x00E4RGER"), kWhole, -1},  // Latin-1 is not folded
       {TEXT("Skin1"), TEXT("SKIN2"), 4, 0},
       {TEXT("Skin1"), TEXT("SKIN2"), 5, -1},
       {TEXT("ab"), TEXT("AB"), 10, 0},  // both end before the count
-      // 10
-      {TEXT("ab"), TEXT("abc"), 3, -1},
   };
   for (size_t i = 0; i < std::size(kCases); ++i) {
     const Case& c = kCases[i];
@@ -128,16 +109,12 @@ TEST(Strings_ToLong, ParsesLeadingDecimalDigits) {
       // 0
       {TEXT("12abc"), 12},
       {TEXT("0x10"), 0},
-      {TEXT("-7"), -7},
       {TEXT("\t\n 9"), 9},
       {TEXT("+5"), 5},
-      // 5
       {TEXT("- 3"), 0},
-      {TEXT(""), 0},
-      {TEXT("2147483647"), 2147483647L},
+      // 5
       {TEXT("-2147483648"), -2147483647L - 1},
       {TEXT("2147483648"), 2147483647L},
-      // 10
       {TEXT("-99999999999"), -2147483647L - 1},
   };
   for (size_t i = 0; i < std::size(kCases); ++i) {
