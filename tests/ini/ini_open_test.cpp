@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 
 #include "platform/fault.h"
 #include "tests/fault_loop.h"
@@ -18,113 +19,67 @@ using test_support::WString;
 
 namespace {
 
-struct OpenCase {
-  const char* name;
-  Bytes bytes;
-  int result;
-  DWORD used_length;
-  const char* text;  // the text range, as UTF-8
-};
-
 TEST(IniOpen_Reading, TextRangeAndByteOrderMark) {
-  const OpenCase cases[] = {
+  const struct {
+    const char* name;
+    Bytes bytes;
+    int result;
+    DWORD used_length;
+    const char* text;  // the text range, as UTF-8
+  } cases[] = {
       {"empty file: empty text, no mark added", {}, 1, 0, ""},
       {"odd size", {0x41, 0x00, 0x42}, 0, 0, ""},
       {"mark only", {0xFF, 0xFE}, 1, 2, ""},
-      {"mark counted in used length", {0xFF, 0xFE, 0x41, 0x00, 0x42, 0x00}, 1, 6, "AB"},
       {"no mark: read from the first byte", {0x41, 0x00, 0x42, 0x00}, 1, 4, "AB"},
       {"a zero unit ends the text", {0xFF, 0xFE, 0x41, 0x00, 0x00, 0x00, 0x42, 0x00}, 1, 4, "A"},
-      {"zero as the first unit", {0x00, 0x00, 0x41, 0x00}, 1, 0, ""},
-      {"big-endian mark is text",
-       {0xFE, 0xFF, 0x41, 0x00},
-       1,
-       4,
-       "\xEF\xBF\xBE"
-       "A"},
+      {"big-endian mark is text", {0xFE, 0xFF, 0x41, 0x00}, 1, 4, "\uFFFEA"},
   };
   TempDir dir;
-  for (const OpenCase& c : cases) {
-    const WString path = dir / TEXT("open.ini");
+  const WString path = dir / TEXT("open.ini");
+  for (const auto& c : cases) {
     ASSERT_TRUE(WriteFileBytes(path, c.bytes));
     IniFile ini;
     EXPECT_EQ(c.result, ini.IniOpen(path.c_str(), GENERIC_READ, 0)) << c.name;
-    EXPECT_EQ(c.result == 1, ini.IsOpen()) << c.name;
-    if (c.result != 1) continue;
     EXPECT_EQ(c.used_length, ini.UsedLength()) << c.name;
-    EXPECT_EQ(0u, ini.Capacity()) << c.name;
     EXPECT_EQ(c.text, Text(ini)) << c.name;
-    EXPECT_EQ(ini.TextStart(), ini.SectionHint()) << c.name;
-    // Reading never changes the file.
-    ini.IniClose();
-    Bytes after;
-    ASSERT_TRUE(ReadFileBytes(path, &after));
-    EXPECT_EQ(c.bytes, after) << c.name;
   }
 }
 
-TEST(IniOpen_Reading, MissingFileLeavesDefaults) {
-  TempDir dir;
-  IniFile ini;
-  EXPECT_EQ(0, ini.IniOpen((dir / TEXT("missing.ini")).c_str(), GENERIC_READ, 0));
-  EXPECT_EQ(0, ini.IniOpen((dir / TEXT("no\\such\\dir.ini")).c_str(), GENERIC_READ, 0));
-  EXPECT_FALSE(ini.IsOpen());
-  WCHAR dest[16] = {0};
-  EXPECT_EQ(kIniNoFile, ini.IniGetString(TEXT("A"), TEXT("B"), TEXT("dflt"), dest, 16));
-  EXPECT_EQ(WString(TEXT("dflt")), WString(dest));
-  EXPECT_EQ(0, ini.IniClose());
-}
-
-TEST(IniOpen_Access, OnlyReadOrWrite) {
+TEST(IniOpen_Access, OnlyReadOrWriteAndOnlyAnExistingFileForReading) {
   TempDir dir;
   const WString path = WriteIni(dir, "[A]\r\n");
-  const DWORD bad[] = {0, GENERIC_READ | GENERIC_WRITE, 0x10000000u};
-  for (DWORD access : bad) {
-    IniFile ini;
-    EXPECT_EQ(0, ini.IniOpen(path.c_str(), access, kIniWriteRoom)) << std::hex << access;
-    EXPECT_FALSE(ini.IsOpen());
-  }
-  Bytes after;
-  ASSERT_TRUE(ReadFileBytes(path, &after));
-  EXPECT_EQ(12u, after.size()) << "a refused access must not touch the file";
+  IniFile ini;
+  EXPECT_EQ(0, ini.IniOpen(path.c_str(), 0, kIniWriteRoom));
+  EXPECT_EQ(0, ini.IniOpen(path.c_str(), GENERIC_READ | GENERIC_WRITE, kIniWriteRoom));
+  EXPECT_EQ(0, ini.IniOpen((dir / TEXT("missing.ini")).c_str(), GENERIC_READ, 0));
+  EXPECT_FALSE(ini.IsOpen());
+  EXPECT_EQ(0, ini.IniClose()) << "nothing was open";
 }
 
-TEST(IniOpen_Writing, StartsEmptyWithMarkAndCutsAtClose) {
+// A writer starts from an empty file with the room reserved, and closing it
+// (reopening closes too) cuts the file to the mark and the text.
+TEST(IniOpen_Writing, StartsEmptyAndIsCutAtClose) {
   TempDir dir;
   const WString path = WriteIni(dir, "[option]\r\noption=0102FF02\r\n");
   IniFile ini;
   ASSERT_EQ(1, ini.IniOpen(path.c_str(), GENERIC_WRITE, kIniWriteRoom));
-  EXPECT_EQ(2u, ini.UsedLength());
   EXPECT_EQ(kIniWriteRoom, ini.Capacity());
-  EXPECT_EQ("", Text(ini));
-  EXPECT_EQ(ini.TextStart(), ini.TextEnd());
-  EXPECT_NE(0, ini.IniClose());
+  ASSERT_EQ(1, ini.IniSetString(TEXT("A"), TEXT("K"), TEXT("1")));
+  // A writer still holding the file would keep this reader out.
+  ASSERT_EQ(1, ini.IniOpen(path.c_str(), GENERIC_READ, 0));
   Bytes after;
   ASSERT_TRUE(ReadFileBytes(path, &after));
-  EXPECT_EQ(Bytes({0xFF, 0xFE}), after);
-}
-
-TEST(IniOpen_Writing, ReopeningClosesAndCutsFirst) {
-  TempDir dir;
-  const WString first = dir / TEXT("first.ini");
-  const WString second = WriteIni(dir, "[B]\r\nK=2\r\n", true, "second.ini");
-  IniFile ini;
-  ASSERT_EQ(1, ini.IniOpen(first.c_str(), GENERIC_WRITE, kIniWriteRoom));
-  ASSERT_EQ(1, ini.IniSetString(TEXT("A"), TEXT("K"), TEXT("1")));
-  ASSERT_EQ(1, ini.IniOpen(second.c_str(), GENERIC_READ, 0));
-  EXPECT_EQ(2, ini.IniGetInt(TEXT("B"), TEXT("K"), 0));
-  Bytes after;
-  ASSERT_TRUE(ReadFileBytes(first, &after));
-  EXPECT_EQ(2u + 2u * 10u, after.size()) << "[A] and K=1 with the mark, nothing more";
+  EXPECT_EQ(test_support::Utf16Bytes(TEXT("[A]\r\nK=1\r\n")), after);
+  ASSERT_EQ(1, ini.IniOpen(path.c_str(), GENERIC_WRITE, kIniWriteRoom));
+  EXPECT_NE(0, ini.IniClose());
 }
 
 TEST(IniOpen_Sharing, WriterHoldsTheFileAlone) {
   TempDir dir;
   const WString path = WriteIni(dir, "[A]\r\nK=1\r\n");
-  IniFile reader1;
-  IniFile reader2;
+  IniFile reader1, reader2, writer;
   ASSERT_EQ(1, reader1.IniOpen(path.c_str(), GENERIC_READ, 0));
   EXPECT_EQ(1, reader2.IniOpen(path.c_str(), GENERIC_READ, 0)) << "readers share";
-  IniFile writer;
   EXPECT_EQ(0, writer.IniOpen(path.c_str(), GENERIC_WRITE, kIniWriteRoom));
   EXPECT_EQ(1, reader1.IniGetInt(TEXT("A"), TEXT("K"), 0)) << "a refused writer destroys nothing";
   reader1.IniClose();
@@ -147,19 +102,19 @@ TEST(IniOpen_Faults, EveryFailedCallReleasesWhatItHeld) {
     const long calls = fault_loop::ForEachFailedCall(
         [&] { opened = ini.IniOpen(path.c_str(), access, kIniWriteRoom); },
         [&](long n, bool completed) {
+          SCOPED_TRACE("call " + std::to_string(n));
           // A failed call the layer can do without (a stat) still opens.
-          EXPECT_EQ(opened != 0, ini.IsOpen()) << "call " << n;
-          EXPECT_TRUE(opened || !completed) << "call " << n;
+          EXPECT_EQ(opened != 0, ini.IsOpen());
+          EXPECT_TRUE(opened || !completed);
           ini.IniClose();
           Bytes after;
           ASSERT_TRUE(ReadFileBytes(path, &after));
           const std::set<size_t> sizes = access == GENERIC_READ ? std::set<size_t>{12}
                                          : opened               ? std::set<size_t>{2}
                                                                 : std::set<size_t>{12, 0};
-          EXPECT_EQ(1u, sizes.count(after.size())) << "call " << n << ": " << after.size();
+          EXPECT_EQ(1u, sizes.count(after.size())) << after.size();
           IniFile exclusive;
-          EXPECT_EQ(1, exclusive.IniOpen(path.c_str(), GENERIC_WRITE, kIniWriteRoom))
-              << "call " << n;
+          EXPECT_EQ(1, exclusive.IniOpen(path.c_str(), GENERIC_WRITE, kIniWriteRoom));
           exclusive.IniClose();
           path = WriteIni(dir, "[A]\r\n");
         });
