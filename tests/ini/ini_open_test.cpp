@@ -45,17 +45,6 @@ TEST(IniOpen_Reading, TextRangeAndByteOrderMark) {
   }
 }
 
-TEST(IniOpen_Access, OnlyReadOrWriteAndOnlyAnExistingFileForReading) {
-  TempDir dir;
-  const WString path = WriteIni(dir, "[A]\r\n");
-  IniFile ini;
-  EXPECT_EQ(0, ini.IniOpen(path.c_str(), 0, kIniWriteRoom));
-  EXPECT_EQ(0, ini.IniOpen(path.c_str(), GENERIC_READ | GENERIC_WRITE, kIniWriteRoom));
-  EXPECT_EQ(0, ini.IniOpen((dir / TEXT("missing.ini")).c_str(), GENERIC_READ, 0));
-  EXPECT_FALSE(ini.IsOpen());
-  EXPECT_EQ(0, ini.IniClose()) << "nothing was open";
-}
-
 // A writer starts from an empty file with the room reserved, and closing it
 // (reopening closes too) cuts the file to the mark and the text.
 TEST(IniOpen_Writing, StartsEmptyAndIsCutAtClose) {
@@ -74,14 +63,21 @@ TEST(IniOpen_Writing, StartsEmptyAndIsCutAtClose) {
   EXPECT_NE(0, ini.IniClose());
 }
 
-TEST(IniOpen_Sharing, WriterHoldsTheFileAlone) {
+// Refused: an access other than reading or writing, a missing file for
+// reading, a writer beside readers and a reader beside a writer.
+TEST(IniOpen_Refusals, AccessMissingFileAndSharing) {
   TempDir dir;
   const WString path = WriteIni(dir, "[A]\r\nK=1\r\n");
   IniFile reader1, reader2, writer;
+  EXPECT_EQ(0, writer.IniOpen(path.c_str(), 0, kIniWriteRoom));
+  EXPECT_EQ(0, writer.IniOpen(path.c_str(), GENERIC_READ | GENERIC_WRITE, kIniWriteRoom));
+  EXPECT_EQ(0, reader1.IniOpen((dir / TEXT("missing.ini")).c_str(), GENERIC_READ, 0));
+  EXPECT_FALSE(reader1.IsOpen());
+  EXPECT_EQ(0, reader1.IniClose()) << "nothing was open";
   ASSERT_EQ(1, reader1.IniOpen(path.c_str(), GENERIC_READ, 0));
   EXPECT_EQ(1, reader2.IniOpen(path.c_str(), GENERIC_READ, 0)) << "readers share";
   EXPECT_EQ(0, writer.IniOpen(path.c_str(), GENERIC_WRITE, kIniWriteRoom));
-  EXPECT_EQ(1, reader1.IniGetInt(TEXT("A"), TEXT("K"), 0)) << "a refused writer destroys nothing";
+  EXPECT_EQ(1, reader1.IniGetInt(TEXT("A"), TEXT("K"), 0)) << "a refused opening destroys nothing";
   reader1.IniClose();
   reader2.IniClose();
   ASSERT_EQ(1, writer.IniOpen(path.c_str(), GENERIC_WRITE, kIniWriteRoom));
@@ -113,9 +109,8 @@ TEST(IniOpen_Faults, EveryFailedCallReleasesWhatItHeld) {
                                          : opened               ? std::set<size_t>{2}
                                                                 : std::set<size_t>{12, 0};
           EXPECT_EQ(1u, sizes.count(after.size())) << after.size();
-          IniFile exclusive;
-          EXPECT_EQ(1, exclusive.IniOpen(path.c_str(), GENERIC_WRITE, kIniWriteRoom));
-          exclusive.IniClose();
+          // Nothing is held: an exclusive opening succeeds (and closes again).
+          EXPECT_EQ(1, IniFile().IniOpen(path.c_str(), GENERIC_WRITE, kIniWriteRoom));
           path = WriteIni(dir, "[A]\r\n");
         });
     EXPECT_GT(calls, 5);
