@@ -32,73 +32,49 @@ void Add(FontNameList& list, const std::string& face, BYTE charset = 0) {
                                            reinterpret_cast<LPARAM>(&list)));
 }
 
-TEST(FontNameList_Add, EachFaceOnceAsFirstMet) {
+// Each face once, as first met, whatever its character set or letter case;
+// then sorted ascending ignoring case.
+TEST(FontNameList_AddAndSort, EachFaceOnceAscendingIgnoringCase) {
   FontNameList list;
-  Add(list, "Tahoma", 0);
-  Add(list, "Tahoma", 134);  // the same face in another character set
-  Add(list, "TAHOMA", 1);    // and in other letter case
-  Add(list, "Arial", 0);
-  EXPECT_EQ((std::vector<std::string>{"Tahoma", "Arial"}), Names(list));
-  const LOGFONTW* tahoma = list.Find(TEXT("tahoma"));
-  ASSERT_NE(nullptr, tahoma);
-  EXPECT_EQ(0, tahoma->lfCharSet) << "the description that arrived first is kept";
+  for (const char* face : {"b", "A", "宋体", "d", "C", "TAHOMA", "@宋体", "MS Shell Dlg", "tahoma"})
+    Add(list, face);
+  Add(list, "B", 134);
+  const LOGFONTW* b = list.Find(TEXT("B"));
+  ASSERT_NE(nullptr, b);
+  EXPECT_EQ(0, b->lfCharSet) << "the description that arrived first is kept";
+  list.Sort();
+  EXPECT_EQ(
+      (std::vector<std::string>{"@宋体", "A", "b", "C", "d", "MS Shell Dlg", "TAHOMA", "宋体"}),
+      Names(list));
   // Missing arguments are skipped; the enumeration still goes on.
   EXPECT_EQ(1, FontNameList::AddFontFamily(nullptr, nullptr, 0, reinterpret_cast<LPARAM>(&list)));
-  EXPECT_EQ(1, FontNameList::AddFontFamily(tahoma, nullptr, 0, 0));
-  EXPECT_EQ(nullptr, list.At(2));
+  EXPECT_EQ(1, FontNameList::AddFontFamily(b, nullptr, 0, 0));
+  // A cleared list starts again, and a face it held is new to it.
   list.Clear();
-  EXPECT_EQ(0u, list.Count());
-  EXPECT_EQ(nullptr, list.Find(TEXT("Arial")));
+  Add(list, "A");
+  EXPECT_EQ(std::vector<std::string>{"A"}, Names(list));
 }
 
-TEST(FontNameList_Sort, AscendingIgnoringCase) {
-  const struct {
-    std::vector<std::string> added, sorted;
-  } cases[] = {
-      {{}, {}},
-      {{"b", "A", "d", "C", "e", "F", "g"}, {"A", "b", "C", "d", "e", "F", "g"}},
-      {{"宋体", "Tahoma", "@宋体", "MS Shell Dlg"}, {"@宋体", "MS Shell Dlg", "Tahoma", "宋体"}},
-  };
-  for (const auto& c : cases) {
-    FontNameList list;
-    for (const std::string& name : c.added) Add(list, name);
-    list.Sort();
-    // The list stays whole after relinking: adding goes on at its end.
-    Add(list, "~last");
-    std::vector<std::string> expected = c.sorted;
-    expected.push_back("~last");
-    EXPECT_EQ(expected, Names(list));
-  }
-}
-
+// first-last of each extend size, "/" when there is no size: 8.1 truncates
+// to 8, one size.
 TEST(RangeValues_FontSizes, FromExtendSize) {
-  const struct {
-    DWORD extend_size;
-    bool any;
-    DWORD first, last;
-  } cases[] = {
-      {16, true, 8, 14}, {54, true, 27, 48},   {9, true, 8, 8},  // 8.1 truncates to 8: one size
-      {0, false, 8, 0},  {100, false, 50, 48},
-  };
-  for (const auto& c : cases) {
+  std::string out;
+  for (DWORD extend_size : {16, 54, 9, 100}) {
     DWORD first = 0, last = 0;
-    EXPECT_EQ(c.any, FontSizeRange(c.extend_size, &first, &last)) << c.extend_size;
-    EXPECT_EQ(c.first, first) << c.extend_size;
-    EXPECT_EQ(c.last, last) << c.extend_size;
+    const bool any = FontSizeRange(extend_size, &first, &last);
+    out += std::to_string(first) + (any ? "-" : "/") + std::to_string(last) + " ";
   }
+  EXPECT_EQ("8-14 27-48 8-8 50/48 ", out);
 }
 
+// The item of each charset (an unknown one is GB18030's), then the charset
+// each item saves (no selection, -1, saves GB2312).
 TEST(RangeValues_Charset, LoadAndSave) {
-  const struct {
-    DWORD charset;
-    int item;
-  } loads[] = {{kCharsetGb2312, 0}, {kCharsetGbk, 1}, {kCharsetGb18030, 2}, {0x101, 2}};
-  for (const auto& c : loads) EXPECT_EQ(c.item, CharsetItem(c.charset)) << c.charset;
-  const struct {
-    int item;
-    DWORD charset;
-  } saves[] = {{-1, kCharsetGb2312}, {0, kCharsetGb2312}, {1, kCharsetGbk}, {2, kCharsetGb18030}};
-  for (const auto& s : saves) EXPECT_EQ(s.charset, CharsetForItem(s.item)) << s.item;
+  std::string out;
+  for (DWORD charset : {kCharsetGb2312, kCharsetGbk, kCharsetGb18030, DWORD{0x101}})
+    out += std::to_string(CharsetItem(charset)) + " ";
+  for (int item : {-1, 0, 1, 2}) out += std::to_string(CharsetForItem(item)) + " ";
+  EXPECT_EQ("0 1 2 2 4097 4097 4098 4099 ", out);
 }
 
 // The Chinese page's boxes as its load checks them, and the range a save
@@ -119,9 +95,8 @@ TEST(RangeValues_ChineseBoxes, LoadThenSave) {
   for (const auto& c : cases) {
     const unsigned mask = CheckedRangeBoxes(c.reco_range);
     std::vector<int> checked;
-    for (int i = 0; i < kChineseRangeBoxCount; ++i) {
+    for (int i = 0; i < kChineseRangeBoxCount; ++i)
       if ((mask & (1u << i)) != 0) checked.push_back(kChineseRangeBoxes[i].control_id);
-    }
     EXPECT_EQ(c.checked, checked) << std::hex << c.reco_range;
     EXPECT_EQ(c.saved, RangeForCheckedBoxes(mask)) << std::hex << c.reco_range;
   }
