@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <string>
 
+#include "builder/text_tables.h"
 #include "paths/path_utils.h"
 #include "platform/platform.h"
 #include "shared/sections.h"
@@ -25,15 +26,13 @@ using test_support::WString;
 
 // Writes an installation tree given as one text: a line ">path" starts the
 // file at that path under `dir`, and the lines up to the next such line are
-// its INI text (no other ">" may appear), written as the system's INI files are: UTF-16LE with
-// byte-order mark and CR LF, in folders made for it.
+// its INI text (no other ">" may appear), written in UTF-16LE with a
+// byte-order mark, in folders made for it.
 inline void WriteTree(const TempDir& dir, const std::string& tree) {
   for (size_t at = tree.find('>'); at != std::string::npos;) {
     const size_t eol = tree.find('\n', at), next = tree.find('>', eol);
     const WString path = dir / FromUtf8(tree.substr(at + 1, eol - at - 1));
-    std::string text;
-    for (size_t i = eol + 1; i < tree.size() && i < next; ++i)
-      text += tree[i] == '\n' ? "\r\n" : std::string(1, tree[i]);
+    const std::string text = tree.substr(eol + 1, next - eol - 1);  // the last file: to the end
     CreateDirectoryTree(path.c_str());
     ASSERT_TRUE(test_support::WriteFileBytes(path, test_support::Utf16Bytes(FromUtf8(text))))
         << ToUtf8(path);
@@ -43,9 +42,7 @@ inline void WriteTree(const TempDir& dir, const std::string& tree) {
 
 // A text field up to its first zero, never past the field, in UTF-8.
 inline std::string Utf8(const WCHAR* field, size_t units) {
-  size_t length = 0;
-  while (length < units && field[length] != 0) ++length;
-  return ToUtf8(WString(field, length));
+  return ToUtf8(WString(field, std::find(field, field + units, WCHAR{0})));
 }
 template <size_t N>
 std::string Utf8(const WCHAR (&field)[N]) {
@@ -61,6 +58,13 @@ std::string Join(DWORD count, DWORD room, Text text) {
   return count > room ? out + "|+" + std::to_string(count - room) : out;
 }
 
+// The text in the slot of `row` of `table`'s region in `block`.
+inline std::string SlotText(const PreferenceBlock& block, const TextTable& table,
+                            const TextRow& row) {
+  const BYTE* region = reinterpret_cast<const BYTE*>(&block) + table.BlockOffset;
+  return Utf8(reinterpret_cast<const WCHAR*>(region + row.Slot), row.Capacity);
+}
+
 inline bool AllZero(const void* region, size_t size) {
   const auto* bytes = static_cast<const unsigned char*>(region);
   return std::all_of(bytes, bytes + size, [](unsigned char b) { return b == 0; });
@@ -71,20 +75,13 @@ inline bool AllZero(const void* region, size_t size) {
 inline WString InstallDirOf(const TempDir& dir) { return dir.Path() + TEXT("\\"); }
 
 // A new, all-zero preference block in a section no other process uses.
-class FreshBlock {
- public:
-  FreshBlock() {
-    opened_ = section_.Open(test_env::UniqueName("builder-test").c_str()) && !section_.Existed();
-  }
-  ~FreshBlock() { section_.Release(); }
-  bool Opened() const { return opened_; }
-  PreferenceSection* Section() { return &section_; }
-  PreferenceBlock* operator->() { return section_.Block(); }
-  PreferenceBlock& operator*() { return *section_.Block(); }
-
- private:
-  PreferenceSection section_;
-  bool opened_ = false;
+struct FreshBlock : PreferenceSection {
+  FreshBlock() : opened(Open(test_env::UniqueName("builder-test").c_str()) && !Existed()) {}
+  // A holder's own destructor leaves the section mapped.
+  ~FreshBlock() override { Release(); }
+  PreferenceBlock* operator->() const { return Block(); }
+  PreferenceBlock& operator*() const { return *Block(); }
+  const bool opened;
 };
 
 // A case of a loader: the tree it reads, as WriteTree takes it, and the
@@ -102,7 +99,7 @@ void ExpectRows(const Row (&rows)[N], Load load, Describe describe) {
     TempDir dir;
     WriteTree(dir, rows[i].tree);
     FreshBlock block;
-    ASSERT_TRUE(block.Opened());
+    ASSERT_TRUE(block.opened);
     load(block, InstallDirOf(dir));
     std::string actual = describe(*block);
     const std::string root = ToUtf8(InstallDirOf(dir));

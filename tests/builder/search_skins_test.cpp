@@ -3,9 +3,7 @@
 // image's too), and handles released before a rebuild.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "builder/loaders.h"
 #include "platform/test_hooks.h"
@@ -15,12 +13,12 @@ namespace builder_test {
 namespace {
 
 // `head` (a file and its list's section) listing "<prefix><n>" under the
-// keys "0<n>" (n a hexadecimal digit), each in a section holding `body`
-// and "DIR=d<n>".
-std::string ListIni(std::string head, const std::string& prefix, const std::vector<int>& keys,
+// keys "0<n>" for n from `first` to `last` (hexadecimal digits), each in a
+// section holding `body` and "DIR=d<n>".
+std::string ListIni(std::string head, const std::string& prefix, int first, int last,
                     const std::string& body) {
   std::string sections;
-  for (int n : keys) {
+  for (int n = first; n <= last; ++n) {
     const std::string name = prefix + std::to_string(n);
     head += std::string("0") + "0123456789ABCDEF"[n] + "=" + name + "\n";
     sections += "[" + name + "]\n" + body + "DIR=d" + std::to_string(n) + "\n";
@@ -32,19 +30,18 @@ const char kSkins[] = ">Skin\\Skin.ini\n[SKIN]\n";
 
 TEST(SearchSkins_Search, EngineListStopsCapsAndDrops) {
   const std::string url = "http://example.com/" + std::string(120, 'x');
-  std::string eleven;  // items "01" to "0B"
+  std::string eleven, ten;  // items "01" to "0B"; what eleven engines of them leave
   for (int j = 1; j <= 11; ++j) eleven += std::string("0") + "0123456789ABCDEF"[j] + "=I\n";
-  // Name:item count of each stored engine, and its first item's URL if any.
+  for (int n = 1; n <= 10; ++n) ten += "|E" + std::to_string(n) + ":10 ";
+  // Name:item count of each stored engine and its first item's URL.
   const Row rows[] = {
-      /* 0 */ {ListIni(kEngines, "E", {1, 3}, "01=I1\n02=I2\n"), "E1:2"},
-      /* 1 */ {ListIni(kEngines, "E", {1, 2}, eleven), "E1:10|E2:10"},
-      /* 2 */
-      {ListIni(kEngines, "E", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, "01=I1\n"),
-       "E1:1|E2:1|E3:1|E4:1|E5:1|E6:1|E7:1|E8:1|E9:1|E10:1"},
-      // 3: an engine without items is dropped and the next still read, as is
-      // one whose first item key is missing; a URL is cut to 127 characters.
+      {ListIni(kEngines, "E", 1, 11, eleven), ten.substr(1)},
+      // An engine without items is dropped and the next still read, as is one
+      // whose first item key is missing; the first missing key ends the list;
+      // a URL is cut to 127 characters.
       {std::string(kEngines) +
-           "01=E1\n02=E2\n03=E3\n[E1]\nTYPE=1\n[E2]\n02=I\n[E3]\n01=I\n[I]\nURL=" + url,
+           "01=E1\n02=E2\n03=E3\n05=E5\n[E1]\nTYPE=1\n[E2]\n02=I\n[E3]\n01=I\n" +
+           "[E5]\n01=I\n[I]\nURL=" + url,
        "E3:1 " + url.substr(0, 127)},
   };
   auto load = [](FreshBlock& b, const WString& dir) {
@@ -53,9 +50,8 @@ TEST(SearchSkins_Search, EngineListStopsCapsAndDrops) {
   ExpectRows(rows, load, [](const PreferenceBlock& b) {
     return Join(b.SearchTable.Count, kMaxSearchEngines, [&](DWORD e) {
       const SearchEngine& engine = b.SearchTable.Engines[e];
-      const std::string url = Utf8(engine.Items[0].URL);
-      return Utf8(engine.Name) + ":" + std::to_string(engine.Count) +
-             (url.empty() ? "" : " " + url);
+      return Utf8(engine.Name) + ":" + std::to_string(engine.Count) + " " +
+             Utf8(engine.Items[0].URL);
     });
   });
 }
@@ -71,17 +67,11 @@ TEST(SearchSkins_Skins, ListStopsKeepsNineAndJoinsPaths) {
     nine += "2 14 " + dir + path + path + path + "|";
   }
   const Row rows[] = {
-      /* 0 */ {ListIni(kSkins, "S", {1, 2}, "SIZE=240\n"), "|~\\Skin\\BG.bmp"},
-      /* 1 */ {ListIni(kSkins, "S", {0, 1}, "SIZE=0\n"), "|~\\Skin\\BG.bmp"},
-      /* 2 */
-      {ListIni(kSkins, "S", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, "SIZE=2\n"), nine + "~\\Skin\\BG.bmp"},
-      /* 3 */
-      {std::string(kSkins) + "00=A\n01=B\n02=C\n[A]\nSIZE=1\nDIR=a\n[B]\nDIR=b\n[C]\nSIZE=1\n",
-       "1 14 a ~\\Skin\\a\\ ~\\Skin\\a\\ ~\\Skin\\a\\|~\\Skin\\BG.bmp"},
-      /* 4 */
-      {std::string(kSkins) + "00=Blue\n[Blue]\nSIZE=65537\nFont=20\nDIR=Blue\nSKIN=main.bmp\n"
-                             "TOOLBAR=\\bar.bmp\nSPECIAL=sp.bmp\n>Skin\\Config.ini\n[GESTURE]\n"
-                             "FILE=\\Back.bmp\n",
+      {ListIni(kSkins, "S", 1, 2, "SIZE=240\n"), "|~\\Skin\\BG.bmp"},  // no key "00"
+      {ListIni(kSkins, "S", 0, 9, "SIZE=2\n"), nine + "~\\Skin\\BG.bmp"},
+      {std::string(kSkins) + "00=Blue\n01=B\n02=C\n[B]\nDIR=b\n[C]\nSIZE=1\n[Blue]\nSIZE=65537\n"
+                             "Font=20\nDIR=Blue\nSKIN=main.bmp\nTOOLBAR=\\bar.bmp\nSPECIAL=sp.bmp\n"
+                             ">Skin\\Config.ini\n[GESTURE]\nFILE=\\Back.bmp\n",
        "1 20 Blue ~\\Skin\\Blue\\main.bmp ~\\Skin\\Blue\\bar.bmp ~\\Skin\\Blue\\sp.bmp|"
        "~\\Skin\\Back.bmp"},
   };
@@ -104,16 +94,14 @@ TEST(SearchSkins_Skins, ListStopsKeepsNineAndJoinsPaths) {
 }
 
 TEST(SearchSkins_Skins, RebuildReleasesEveryHandleOnce) {
-  auto block = std::make_unique<PreferenceBlock>();
-  SkinTableRegion& t = block->SkinTable;
+  SkinTableRegion t = {};
   t.Count = 2;
   t.Skins[0].Handles[0] = 0x1000;
   t.Skins[0].Handles[2] = 0x1004;
   t.Skins[1].Handles[1] = 0x1008;
   t.Skins[2].Handles[0] = 0x100C;  // beyond the count: not the table's
   platform_test::ResetDeleteObjectCount();
-  TempDir dir;
-  LoadSkins(&t, InstallDirOf(dir).c_str());
+  LoadSkins(&t, TEXT("\\nowhere\\"));
   EXPECT_EQ(0u, t.Count);
   EXPECT_EQ(0u, t.Skins[0].Handles[0] | t.Skins[0].Handles[2] | t.Skins[1].Handles[1]);
   EXPECT_EQ(0x100Cu, t.Skins[2].Handles[0]);
