@@ -180,8 +180,8 @@ TEST_F(SettingsTest, Settings_DamagedRecordTakesItsOwnDefaultsOnly) {
   };
   const Case cases[] = {
       {[](std::string*) {}, true},
-      {[](std::string* t) { *t += "00"; }, true},      // cut to 2N + 2 digits when read
-      {[](std::string* t) { t->pop_back(); }, false},  // 2N + 1 digits
+      {[](std::string* t) { *t += "00"; }, true},                 // cut to 2N + 2 digits when read
+      {[](std::string* t) { t->resize(t->size() - 2); }, false},  // 2N digits: no checksum
       {[](std::string* t) { t->back() = t->back() == '0' ? '1' : '0'; }, false},  // checksum
       {[](std::string* t) { (*t)[t->size() - 3] = 'G'; }, false},  // a bad digit, last byte
       {[](std::string* t) { t->clear(); }, false},                 // empty: as if missing
