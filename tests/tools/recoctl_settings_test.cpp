@@ -127,8 +127,8 @@ TEST_F(RecoctlSettings, ShowSaysWhyTheLoadRejectsEachRecord) {
   // diagnose test's.
   ASSERT_TRUE(test_support::WriteFileBytes(
       dir_ / TEXT("Settings.ini"),
-      test_support::Utf16Bytes(TEXT("[option]\r\nSCRange=00003000\r\nNumRange=0000300030\r\nExtend="
-                                    "00000000000000G000\r\n"))));
+      test_support::Utf16Bytes(TEXT("[option]\r\nSCRange=00003000\r\nNumRange=0000300030\r\n")
+                                   TEXT("Extend=00000000000000G000\r\n"))));
   const std::string shown = Recoctl({"settings", "show", file_}).out;
   for (const char* reason :
        {"[option] rejected: missing", "[SCRange] rejected: wrong length (8 characters, not 346)",
