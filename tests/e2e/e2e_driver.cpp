@@ -1,18 +1,15 @@
 #include "tests/e2e/e2e_driver.h"
 
-#include <cstring>
 #include <sstream>
 
 #include "paths/directories.h"
 #include "shared/sections.h"
 #include "shared/settings.h"
-#include "tests/shared/test_env.h"
 
 namespace e2e {
 namespace {
 
 constexpr DWORD kRecoctlTimeoutMs = 60000;
-constexpr DWORD kServerStartTimeoutMs = 20000;
 constexpr DWORD kPollMs = 20;
 
 // The build gives host paths; under Wine the host's root is drive Z:.
@@ -25,25 +22,11 @@ WString ProgramPath(const char* built) {
   return path;
 }
 
-test_support::TempDir& Scratch() {
-  static test_support::TempDir dir;
-  return dir;
-}
-
-WString ScratchFile(const char* stem) {
-  static int serial = 0;
-  return Scratch() / test_support::FromUtf8(std::string(stem) + std::to_string(++serial) + ".txt");
-}
-
 std::string FileText(const WString& path) {
   test_support::Bytes bytes;
   if (!test_support::ReadFileBytes(path, &bytes)) return "";
   return std::string(bytes.begin(), bytes.end());
 }
-
-// A comment line: a rewrite keeps every key and section of the old file,
-// but not its comments.
-const WString kMarker = L"; untouched\r\n";
 
 }  // namespace
 
@@ -92,60 +75,19 @@ void Process::Kill() {
   process_ = nullptr;
 }
 
-bool Server::Start(const WString& output) {
-  output_ = output;
-  if (!process_.Start(RecoctlPath(), "serve", output_)) return false;
-  const ULONGLONG deadline = GetTickCount64() + kServerStartTimeoutMs;
-  while (GetTickCount64() < deadline) {
-    const std::string text = Text();
-    const size_t at = text.find("serving window=");
-    if (at != std::string::npos && text.find('\n', at) != std::string::npos) {
-      window_ = WordToWindow(static_cast<DWORD>(std::stoul(text.substr(at + 15), nullptr, 16)));
-      return IsWindow(window_) != FALSE;
-    }
-    Sleep(kPollMs);
-  }
-  return false;
-}
-
-bool Server::Stop(DWORD* exit_code) {
-  PostMessageW(window_, WM_CLOSE, 0, 0);
-  return process_.Wait(kServerStartTimeoutMs, exit_code);
-}
-
-std::string Server::Text() const { return FileText(output_); }
-
-std::vector<std::string> Server::Notifications() const {
-  std::vector<std::string> lines;
-  std::istringstream in(Text());
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.rfind("notify ", 0) == 0) lines.push_back(line);
-  }
-  return lines;
-}
-
 WString RecorangePath() { return ProgramPath(RECO_RECORANGE_EXE); }
 WString RecoctlPath() { return ProgramPath(RECO_RECOCTL_EXE); }
 
-Output Recoctl(const std::string& args) {
-  Output result;
-  const WString output = ScratchFile("recoctl");
-  Process process;
-  if (!process.Start(RecoctlPath(), args, output) ||
-      !process.Wait(kRecoctlTimeoutMs, &result.exit_code)) {
-    result.text = "recoctl " + args + " did not run to its end";
-    return result;
-  }
-  result.text = FileText(output);
-  DeleteFileW(output.c_str());
-  return result;
+WString SettingsPath() {
+  ResolveDataDir();
+  return WString(DataDir) + kSettingsFileName;
 }
 
-Json PageState() {
-  const Output state = Recoctl("page state --json");
-  if (state.exit_code != 0) return Json();
-  return Json::parse(state.text, nullptr, false);
+bool SectionExists(LPCWSTR name) {
+  HANDLE handle = OpenFileMappingW(FILE_MAP_READ, FALSE, name);
+  if (handle == nullptr) return false;
+  CloseHandle(handle);
+  return true;
 }
 
 Json ControlOf(const Json& state, int id) {
@@ -156,73 +98,103 @@ Json ControlOf(const Json& state, int id) {
   return Json();
 }
 
-bool CanMakeWindows() {
+void E2ETest::SetUp() {
   HWND probe = CreateWindowExW(0, L"Static", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
-  if (probe == nullptr) return false;
+  // Under Wine, without an X display.
+  if (probe == nullptr) GTEST_SKIP() << "no display: the program's windows cannot be made";
   DestroyWindow(probe);
-  return true;
+  Reset();
 }
 
-ForegroundWindow::ForegroundWindow() {
-  window_ = CreateWindowExW(0, L"Static", L"e2e", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (window_ != nullptr) SetForegroundWindow(window_);
-}
-
-ForegroundWindow::~ForegroundWindow() {
-  if (window_ != nullptr) DestroyWindow(window_);
-}
-
-HWND WindowOf(const Json& state) {
-  if (!state.is_object() || !state["window"].is_string()) return nullptr;
-  return WordToWindow(
-      static_cast<DWORD>(std::stoul(state["window"].get<std::string>(), nullptr, 16)));
-}
-
-bool SectionExists(LPCWSTR name) {
-  HANDLE handle = OpenFileMappingW(FILE_MAP_READ, FALSE, name);
-  if (handle == nullptr) return false;
-  CloseHandle(handle);
-  return true;
-}
-
-WString SettingsPath() {
-  ResolveDataDir();
-  return WString(DataDir) + kSettingsFileName;
-}
-
-void WriteSettings(const std::function<void(PreferenceBlock*)>& edit) {
+// Ends whatever the previous case left running, checks that the named
+// sections went with it, and removes the settings file.
+void E2ETest::Reset() {
+  page_.Kill();
+  server_.Kill();
+  for (int i = 0;
+       i < 250 && (SectionExists(kPreferenceSectionName) || SectionExists(kServerSectionName));
+       ++i) {
+    Sleep(kPollMs);
+  }
+  EXPECT_FALSE(SectionExists(kPreferenceSectionName)) << "the preference section lingers";
+  EXPECT_FALSE(SectionExists(kServerSectionName)) << "the server section lingers";
   DeleteFileW(SettingsPath().c_str());
-  PreferenceSection section;
-  if (!section.Open(test_env::UniqueName("e2e-settings").c_str())) return;
-  LoadRecoSettings(&section, DataDir);
-  edit(section.Block());
-  WriteBackSettings(&section);
-  section.Release();
-  test_support::Bytes bytes;
-  test_support::ReadFileBytes(SettingsPath(), &bytes);
-  const test_support::Bytes marker = test_support::Utf16Bytes(kMarker, false);
-  bytes.insert(bytes.end(), marker.begin(), marker.end());
-  test_support::WriteFileBytes(SettingsPath(), bytes);
 }
 
-bool SettingsUntouched() {
-  test_support::Bytes bytes;
-  if (!test_support::ReadFileBytes(SettingsPath(), &bytes)) return false;
-  const test_support::Bytes marker = test_support::Utf16Bytes(kMarker, false);
-  return std::search(bytes.begin(), bytes.end(), marker.begin(), marker.end()) != bytes.end();
+Output E2ETest::Recoctl(const std::string& args) {
+  Output result;
+  const WString output = temp_ / L"recoctl.txt";
+  Process process;
+  if (!process.Start(RecoctlPath(), args, output) ||
+      !process.Wait(kRecoctlTimeoutMs, &result.exit_code)) {
+    result.text = "recoctl " + args + " did not run to its end";
+    return result;
+  }
+  result.text = FileText(output);
+  return result;
 }
 
-std::unique_ptr<PreferenceBlock> ReadSettings() {
-  auto copy = std::make_unique<PreferenceBlock>();
-  PreferenceSection section;
-  if (!section.Open(test_env::UniqueName("e2e-read").c_str())) return nullptr;
-  ResolveDataDir();
-  LoadRecoSettings(&section, DataDir);
-  std::memcpy(copy.get(), section.Block(), sizeof(PreferenceBlock));
-  section.Release();
-  return copy;
+void E2ETest::Do(const std::string& args) {
+  const Output out = Recoctl(args);
+  EXPECT_EQ(0u, out.exit_code) << "recoctl " << args << ": " << out.text;
+}
+
+Json E2ETest::PageState() {
+  const Output state = Recoctl("page state --json");
+  if (state.exit_code != 0) return Json();
+  return Json::parse(state.text, nullptr, false);
+}
+
+Json E2ETest::SettingsFile() {
+  return Json::parse(Recoctl("settings export").text, nullptr, false);
+}
+
+void E2ETest::StartServer(const std::string& serve_args) {
+  ASSERT_TRUE(server_.Start(RecoctlPath(), serve_args, temp_ / L"serve.txt"));
+  // The line goes on with " section=..." once the window's number is whole.
+  ASSERT_TRUE(ServerSaid(" section=")) << ServerText();
+  const std::string text = ServerText();
+  server_window_ = WordToWindow(
+      static_cast<DWORD>(std::stoul(text.substr(text.find("window=") + 7), nullptr, 16)));
+}
+
+bool E2ETest::ServerSaid(const std::string& text) {
+  const ULONGLONG deadline = GetTickCount64() + kEndTimeoutMs;
+  while (ServerText().find(text) == std::string::npos) {
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(kPollMs);
+  }
+  return true;
+}
+
+std::string E2ETest::ServerText() { return FileText(temp_ / L"serve.txt"); }
+
+std::vector<std::string> E2ETest::StopServer() {
+  PostMessageW(server_window_, WM_CLOSE, 0, 0);
+  DWORD code = 0xFFFFFFFF;
+  EXPECT_TRUE(server_.Wait(kEndTimeoutMs, &code));
+  EXPECT_EQ(0u, code) << ServerText();
+  std::vector<std::string> lines;
+  std::istringstream in(ServerText());
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("notify ", 0) == 0) lines.push_back(line);
+  }
+  return lines;
+}
+
+void E2ETest::OpenPage(const std::string& settings) {
+  if (!settings.empty()) Do("settings set " + settings);
+  ASSERT_TRUE(page_.Start(RecorangePath(), ""));
+  const Output wait = Recoctl("page wait --timeout 30");
+  ASSERT_EQ(0u, wait.exit_code) << wait.text;
+}
+
+void E2ETest::End(const char* how) {
+  Do(std::string("page ") + how);
+  DWORD code = 0xFFFFFFFF;
+  EXPECT_TRUE(page_.Wait(kEndTimeoutMs, &code)) << "the program did not end";
+  EXPECT_EQ(0u, code);
 }
 
 }  // namespace e2e

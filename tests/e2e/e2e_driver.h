@@ -1,25 +1,26 @@
 // Drives the settings program and recoctl as separate processes, the way a
 // user and the input-method server meet them: programs started by path,
-// the page acted on through recoctl's page commands, the server played by
-// "recoctl serve". Windows only.
+// the settings file and the page acted on through recoctl's commands, the
+// server played by "recoctl serve". Windows only.
 #ifndef RECO_TESTS_E2E_E2E_DRIVER_H_
 #define RECO_TESTS_E2E_E2E_DRIVER_H_
 
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include "platform/platform.h"
-#include "shared/preference_block.h"
+#include "tests/shared/test_env.h"
 #include "tests/test_support.h"
 
 namespace e2e {
 
 using test_support::WString;
 using Json = nlohmann::json;
+
+constexpr DWORD kEndTimeoutMs = 20000;
 
 // A child process; one still running when its owner goes is ended by its
 // handle, so a failed scenario leaves nothing behind.
@@ -36,7 +37,6 @@ class Process {
   // Waits up to `timeout_ms` for the end; true with the exit code when it ended.
   bool Wait(DWORD timeout_ms, DWORD* exit_code);
   void Kill();
-  bool Started() const { return process_ != nullptr; }
 
  private:
   HANDLE process_ = nullptr;
@@ -47,71 +47,56 @@ struct Output {
   std::string text;  // standard output and error
 };
 
-// "recoctl serve", the stand-in input-method server.
-class Server {
- public:
-  // Starts it with its output in `output` (a system path) and waits until
-  // its window is published. False when it does not come up.
-  bool Start(const WString& output);
-  // Closes its window and waits for its end. Posted once the page's process
-  // has ended, the close arrives behind every notification that process
-  // posted, so the output is then complete.
-  bool Stop(DWORD* exit_code);
-  // Its "notify ..." lines so far.
-  std::vector<std::string> Notifications() const;
-  std::string Text() const;
-
- private:
-  Process process_;
-  WString output_;
-  HWND window_ = nullptr;
-};
-
 // The built programs, from the paths the build gives.
 WString RecorangePath();
 WString RecoctlPath();
-
-// Runs "recoctl args" to its end (at most 60 s).
-Output Recoctl(const std::string& args);
-// "recoctl page state --json", parsed; null when no page is open.
-Json PageState();
+// The settings file of the data directory the programs resolve.
+WString SettingsPath();
+// True while some process holds the named section.
+bool SectionExists(LPCWSTR name);
 // The control `id` of a page state; null when it has none.
 Json ControlOf(const Json& state, int id);
 
-// False where no window can be made (under Wine, without an X display).
-bool CanMakeWindows();
+// Every case starts with no section and no settings file and ends with
+// every process it started gone and both sections released.
+class E2ETest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override { Reset(); }
+  void Reset();
 
-// A plain visible window of the test's own, made the foreground window, so
-// that a test can see another program take the foreground from it.
-class ForegroundWindow {
- public:
-  ForegroundWindow();
-  ~ForegroundWindow();
-  ForegroundWindow(const ForegroundWindow&) = delete;
-  ForegroundWindow& operator=(const ForegroundWindow&) = delete;
-  HWND Window() const { return window_; }
+  // Runs "recoctl args" to its end (at most 60 s).
+  Output Recoctl(const std::string& args);
+  // Runs it and expects success.
+  void Do(const std::string& args);
+  // "recoctl page state --json", parsed; null when no page is open.
+  Json PageState();
+  // "recoctl settings export": the settings file's fields by record name.
+  Json SettingsFile();
 
- private:
-  HWND window_ = nullptr;
+  // Starts "recoctl serve_args" and waits until its window is published.
+  void StartServer(const std::string& serve_args);
+  // Waits until the server has printed `text`; false after kEndTimeoutMs.
+  bool ServerSaid(const std::string& text);
+  std::string ServerText();
+  // Closes the server's window and returns its "notify ..." lines. Posted
+  // once the page's process has ended, the close arrives behind every
+  // notification that process posted, so the lines are then complete.
+  std::vector<std::string> StopServer();
+
+  // Sets `settings` ("Record.Field=value ...") in the settings file unless
+  // empty, starts the program and waits until its page has loaded.
+  void OpenPage(const std::string& settings);
+  void Check(int id, bool on) { Do("page check " + std::to_string(id) + (on ? " on" : " off")); }
+  // Ends the page with "page ok" or "page close" and the program with 0.
+  void End(const char* how);
+
+  test_support::TempDir temp_;
+  test_env::TestRegistry registry_{temp_};  // no "Path" naming another installation
+  Process page_;
+  Process server_;
+  HWND server_window_ = nullptr;
 };
-
-// The window a page state names.
-HWND WindowOf(const Json& state);
-
-// True while some process holds the named section.
-bool SectionExists(LPCWSTR name);
-
-// The settings file of the data directory the program resolves.
-WString SettingsPath();
-// Writes the settings file as the program would write it back from the
-// defaults changed by `edit`, followed by a marker section that the
-// program's own write-back does not keep.
-void WriteSettings(const std::function<void(PreferenceBlock*)>& edit);
-// True while the file still carries the marker, i.e. the program has not
-// written it back since WriteSettings.
-bool SettingsUntouched();
-// The settings file loaded as a new block would load it.
-std::unique_ptr<PreferenceBlock> ReadSettings();
 
 }  // namespace e2e
 
