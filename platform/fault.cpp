@@ -35,13 +35,6 @@ constexpr int kUsualError[] = {
 static_assert(sizeof(kUsualError) / sizeof(kUsualError[0]) == static_cast<int>(Syscall::kCount),
               "one usual errno per call");
 
-struct Targeted {
-  std::atomic<int> skip{0};
-  std::atomic<int> times{0};
-  std::atomic<int> error{0};
-};
-
-Targeted g_targeted[static_cast<int>(Syscall::kCount)];
 std::atomic<long> g_calls{0};
 std::atomic<long> g_fail_at{0};   // 0: none
 std::atomic<long> g_crash_at{0};  // 0: none
@@ -56,13 +49,6 @@ bool FaultHookAvailable() {
 #endif
 }
 
-void FailCall(Syscall call, int error, int skip, int times) {
-  Targeted& t = g_targeted[static_cast<int>(call)];
-  t.error = error;
-  t.skip = skip;
-  t.times = times;
-}
-
 void FailNthCall(long n) { g_fail_at = g_calls + n; }
 
 void CrashAtNthCall(long n) { g_crash_at = g_calls + n; }
@@ -70,10 +56,6 @@ void CrashAtNthCall(long n) { g_crash_at = g_calls + n; }
 long CallCount() { return g_calls; }
 
 void Reset() {
-  for (Targeted& t : g_targeted) {
-    t.times = 0;
-    t.skip = 0;
-  }
   g_calls = 0;
   g_fail_at = 0;
   g_crash_at = 0;
@@ -84,18 +66,8 @@ bool Fires(Syscall call, int* error) {
 #if !defined(_WIN32)
   if (number == g_crash_at) _exit(kCrashExitCode);
 #endif
-  if (number == g_fail_at) {
-    *error = kUsualError[static_cast<int>(call)];
-    return true;
-  }
-  Targeted& t = g_targeted[static_cast<int>(call)];
-  if (t.times.load() <= 0) return false;
-  if (t.skip.load() > 0) {
-    --t.skip;
-    return false;
-  }
-  --t.times;
-  *error = t.error;
+  if (number != g_fail_at) return false;
+  *error = kUsualError[static_cast<int>(call)];
   return true;
 }
 

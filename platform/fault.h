@@ -1,13 +1,13 @@
 // Test-only fault injection at the system calls of our POSIX layer.
 //
 // Every system call the layer makes goes through one table
-// (platform/posix/syscalls.h). A test can make a chosen call fail with an
-// errno of its choice, make the Nth call from now fail whatever it is, or
-// end the process at the Nth call, as a crash or a power cut would. The
-// layer then runs its own errno translation and cleanup for real, and a test
-// can walk a whole operation call by call (tests/fault_loop.h). On Windows
-// the calls are the system's own: FaultHookAvailable() is false there and
-// the rest does nothing, so tests that need a fault skip.
+// (platform/posix/syscalls.h). A test can make the Nth call from now fail,
+// whatever it is, with the errno that call most often meets, or end the
+// process at the Nth call, as a crash or a power cut would. The layer then
+// runs its own errno translation and cleanup for real, and a test can walk
+// a whole operation call by call (tests/fault_loop.h). On Windows the calls
+// are the system's own: FaultHookAvailable() is false there and the rest
+// does nothing, so tests that need a fault skip.
 #ifndef RECO_PLATFORM_FAULT_H_
 #define RECO_PLATFORM_FAULT_H_
 
@@ -40,10 +40,6 @@ constexpr int kCrashExitCode = 86;
 
 // True where the calls below have an effect.
 bool FaultHookAvailable();
-
-// `call` fails with `error` (an errno value) after `skip` successful calls,
-// `times` times.
-void FailCall(Syscall call, int error, int skip = 0, int times = 1);
 
 // The nth table call from now (1 for the next one) fails, whichever call it
 // is, with that call's usual errno (ENOSPC for writes, EIO for syncs, ...).
