@@ -235,6 +235,21 @@ int OpenNamedSection(const std::string& name, uint64_t size, bool* existed, uint
   return -1;
 }
 
+// Makes `mapping` one more holder of the named object whose shared lock
+// `hold_fd` carries.
+bool HoldNamedSection(const std::string& shm_name, int hold_fd, uint64_t size,
+                      MappingObject* mapping, Section* section) {
+  mapping->hold = std::make_unique<SharedMemoryHold>(shm_name, hold_fd);
+  // Views map through a descriptor of their own, which carries no lock.
+  section->fd = sys::ShmOpen(shm_name.c_str(), O_RDWR | O_CLOEXEC, 0);
+  if (section->fd < 0) {
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  section->size = size;
+  return true;
+}
+
 // A section of the paging file: unnamed (private to the process) or named
 // (shared by the user's processes). The result is the last error to report
 // on success, or -1 with the failure's set.
@@ -257,15 +272,25 @@ LONG MakePagingSection(LPCWSTR name, uint64_t requested, MappingObject* mapping,
   uint64_t actual = 0;
   const int hold_fd = OpenNamedSection(shm_name, requested, &existed, &actual);
   if (hold_fd < 0) return -1;
-  mapping->hold = std::make_unique<SharedMemoryHold>(shm_name, hold_fd);
-  // Views map through a descriptor of their own, which carries no lock.
-  section->fd = sys::ShmOpen(shm_name.c_str(), O_RDWR | O_CLOEXEC, 0);
-  if (section->fd < 0) {
-    SetLastErrorFromErrno(errno);
-    return -1;
-  }
-  section->size = actual;
+  if (!HoldNamedSection(shm_name, hold_fd, actual, mapping, section)) return -1;
   return existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+}
+
+// Joins the named section some holder made, never creating it.
+bool JoinPagingSection(LPCWSTR name, MappingObject* mapping, Section* section) {
+  const std::string shm_name = SharedMemoryName(name);
+  DWORD cause = ERROR_SUCCESS;
+  for (int attempt = 0; attempt < kNamedSectionAttempts; ++attempt) {
+    int fd = -1;
+    uint64_t actual = 0;
+    const Outcome outcome = OpenNamedObject(shm_name, &fd, &actual, &cause);
+    if (outcome == Outcome::kDone) return HoldNamedSection(shm_name, fd, actual, mapping, section);
+    if (outcome == Outcome::kFailed) return false;
+    // Gone meanwhile, or a leftover of holders that died: nobody holds it.
+    if (cause == ERROR_FILE_NOT_FOUND || cause == ERROR_ALREADY_EXISTS) break;
+  }
+  SetLastError(cause == ERROR_NOT_READY ? cause : ERROR_FILE_NOT_FOUND);
+  return false;
 }
 
 // A section over an open file. A writable one larger than the file first
@@ -378,6 +403,24 @@ HANDLE CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES /*security*/, DWORD
   HANDLE handle = posix_layer::RegisterHandle(owner.release());
   SetLastError(static_cast<DWORD>(result));
   return handle;
+}
+
+HANDLE OpenFileMappingW(DWORD desired_access, BOOL /*inherit*/, LPCWSTR name) {
+  if (name == nullptr || name[0] == 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto owner = std::make_unique<MappingObject>();
+  if (auto existing = posix_layer::FindFileMapping(Utf16ToUtf8(name))) {
+    owner->section = existing->section;
+    owner->file_name = std::move(existing);
+  } else {
+    auto section = std::make_shared<Section>();
+    section->writable = (desired_access & FILE_MAP_WRITE) != 0;
+    if (!posix_layer::JoinPagingSection(name, owner.get(), section.get())) return nullptr;
+    owner->section = std::move(section);
+  }
+  return posix_layer::RegisterHandle(owner.release());
 }
 
 LPVOID MapViewOfFile(HANDLE handle, DWORD desired_access, DWORD offset_high, DWORD offset_low,

@@ -173,6 +173,9 @@ BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
 // ends; views keep their memory until they are unmapped.
 HANDLE CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES security, DWORD protect,
                           DWORD size_high, DWORD size_low, LPCWSTR name);
+// Opens the section or file mapping of this name that some handle holds,
+// never creating one: nullptr with ERROR_FILE_NOT_FOUND when none does.
+HANDLE OpenFileMappingW(DWORD desired_access, BOOL inherit, LPCWSTR name);
 LPVOID MapViewOfFile(HANDLE mapping, DWORD desired_access, DWORD offset_high, DWORD offset_low,
                      SIZE_T bytes);
 BOOL UnmapViewOfFile(LPCVOID base);

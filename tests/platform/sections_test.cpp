@@ -56,6 +56,17 @@ Section CreateSection(const WString& name, DWORD size) {
   return {h, error, static_cast<uint8_t*>(view)};
 }
 
+// Whether a holder's section `name` can be opened by name alone, with
+// `last` as its last byte; a failed open must say that none holds it.
+bool OpensHeld(const WString& name, uint8_t last) {
+  SetLastError(kSentinel);
+  HANDLE h = OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str());
+  if (h == nullptr) return GetLastError() != ERROR_FILE_NOT_FOUND;
+  const auto* view = static_cast<const uint8_t*>(MapViewOfFile(h, FILE_MAP_READ, 0, 0, 0));
+  const bool seen = view != nullptr && view[kPreferenceSize - 1] == last;
+  return (view == nullptr || UnmapViewOfFile(view)) && CloseHandle(h) && seen;
+}
+
 // ---- The second process -----------------------------------------------------
 //
 // The test program starts itself again with kChildVariable set to the
@@ -115,11 +126,13 @@ int RunChild() {
 // system's own order).
 TEST(Sections_Lifetime, ReopenSharesMemoryAndLastCloseRetiresTheName) {
   const WString name = SectionName("TWICE");
+  EXPECT_FALSE(OpensHeld(name, 0)) << "opened by name before anyone made it";
   const Section first = CreateSection(name, kPreferenceSize);
   ASSERT_NE(first.view, nullptr) << first.error;
   EXPECT_EQ(first.error, static_cast<DWORD>(ERROR_SUCCESS));
   EXPECT_TRUE(first.AllZero(kPreferenceSize));
   first.view[kPreferenceSize - 1] = 0x12;  // the whole size is there
+  EXPECT_TRUE(OpensHeld(name, 0x12));
   const Section second = CreateSection(name, kPreferenceSize);
   ASSERT_NE(second.view, nullptr);
   EXPECT_EQ(second.error, static_cast<DWORD>(ERROR_ALREADY_EXISTS));
@@ -127,6 +140,7 @@ TEST(Sections_Lifetime, ReopenSharesMemoryAndLastCloseRetiresTheName) {
   EXPECT_TRUE(second.Close());
   EXPECT_TRUE(CloseHandle(first.handle));
   first.view[4] = 0x34;  // still mapped and usable until the view goes
+  EXPECT_FALSE(OpensHeld(name, 0x12)) << "opened by name after its last handle";
   const Section again = CreateSection(name, kPreferenceSize);
   ASSERT_NE(again.view, nullptr);
   EXPECT_EQ(again.error, static_cast<DWORD>(ERROR_SUCCESS));
