@@ -270,7 +270,7 @@ int RunDiagnose(const DiagnoseArgs& args) {
          "run \"recoctl settings reset\" and restart the input method"});
   }
   report["page"] = page;
-  report["windows"] = DiagnoseWindows(font, &problems);
+  report["sections and windows"] = DiagnoseLive(font, &problems);
 
   Json listed = Json::array();
   for (const Problem& problem : problems) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tools/recoctl/host.h"
+#include "tools/recoctl/live_sections.h"
 #include "tools/recoctl/live_windows.h"
 
 namespace {
@@ -49,23 +50,29 @@ int RunLiveSettings(const std::function<bool(PreferenceBlock*)>& use, bool chang
   return OnWindows([&] { return live_windows::UseLive(use, change); });
 }
 
-std::unique_ptr<PreferenceBlock> CopyLiveBlock() {
-#if defined(_WIN32)
-  return live_windows::CopyLive();
-#else
-  return nullptr;
-#endif
-}
+std::unique_ptr<PreferenceBlock> CopyLiveBlock() { return CopyLivePreferences(); }
 
-nlohmann::ordered_json DiagnoseWindows(const std::string& font_name,
-                                       std::vector<Problem>* problems) {
+nlohmann::ordered_json DiagnoseLive(const std::string& font_name, std::vector<Problem>* problems) {
+  nlohmann::ordered_json json;
+  const bool preferences = CopyLivePreferences() != nullptr;
+  json["preference section"] = preferences ? "present" : "absent (the next start builds it)";
+  const std::unique_ptr<ServerBlock> server = CopyLiveServer();
+  json["server section"] = server != nullptr ? "present" : "absent (no server runs)";
 #if defined(_WIN32)
-  return live_windows::DiagnoseWindows(font_name, problems);
+  json.update(live_windows::DiagnoseWindows(server.get(), font_name, problems));
 #else
   (void)font_name;
-  (void)problems;
-  return {{"note", "not checked here: the sections, windows and fonts are checked on Windows"}};
+  if (server != nullptr && server->ServerWindow == 0) {
+    problems->push_back({"ServerWindow is 0: a confirmed change reaches no server",
+                         "start the input-method server again (or restart the device)"});
+  }
+  if (server != nullptr) {
+    json["ServerWindow"] = Hex(server->ServerWindow);
+    json["SettingsWindow"] = Hex(server->SettingsWindow);
+  }
+  json["note"] = "not checked here: whether those windows are live, and the fonts (Windows only)";
 #endif
+  return json;
 }
 
 void AddLiveCommands(CLI::App& app, int* exit_code) {

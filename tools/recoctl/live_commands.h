@@ -44,11 +44,10 @@ int RunLiveSettings(const std::function<bool(PreferenceBlock*)>& use, bool chang
 // does, or where the live commands do not work.
 std::unique_ptr<PreferenceBlock> CopyLiveBlock();
 
-// For diagnose: the named sections, ServerWindow and SettingsWindow (0, live
-// or stale), and the installed faces with whether `font_name` is among them,
-// adding what is wrong to `problems`. Elsewhere than on Windows, a note that
-// these are not checked.
-nlohmann::ordered_json DiagnoseWindows(const std::string& font_name,
-                                       std::vector<Problem>* problems);
+// For diagnose: whether the named sections are held, ServerWindow and
+// SettingsWindow, and on Windows whether those windows are live or stale
+// and whether `font_name` is an installed face, adding what is wrong to
+// `problems`.
+nlohmann::ordered_json DiagnoseLive(const std::string& font_name, std::vector<Problem>* problems);
 
 #endif  // RECO_TOOLS_RECOCTL_LIVE_COMMANDS_H_

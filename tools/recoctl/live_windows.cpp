@@ -18,6 +18,7 @@
 #include "shared/sections.h"
 #include "tools/recoctl/block_decoder.h"
 #include "tools/recoctl/host.h"
+#include "tools/recoctl/live_sections.h"
 #include "tools/recoctl/page_fit.h"
 
 namespace live_windows {
@@ -30,37 +31,6 @@ using Json = nlohmann::ordered_json;
 constexpr UINT kSendTimeoutMs = 10000;
 constexpr DWORD kPageGoneTimeoutMs = 10000;
 constexpr DWORD kPollMs = 20;
-
-// A view of a section some other process holds, opened by name only: these
-// commands must never be the ones that create a section, or a tool started
-// afterwards would find it existing and all zeros.
-class ExistingSection {
- public:
-  ExistingSection(LPCWSTR name, SIZE_T size) {
-    handle_ = OpenFileMappingW(FILE_MAP_READ, FALSE, name);
-    if (handle_ != nullptr) view_ = MapViewOfFile(handle_, FILE_MAP_READ, 0, 0, size);
-  }
-  ~ExistingSection() {
-    if (view_ != nullptr) UnmapViewOfFile(view_);
-    if (handle_ != nullptr) CloseHandle(handle_);
-  }
-  ExistingSection(const ExistingSection&) = delete;
-  ExistingSection& operator=(const ExistingSection&) = delete;
-  const void* View() const { return view_; }
-
- private:
-  HANDLE handle_ = nullptr;
-  void* view_ = nullptr;
-};
-
-// A copy of the live PreferenceBlock, or nullptr when no process holds it.
-std::unique_ptr<PreferenceBlock> CopyLivePreferences() {
-  ExistingSection section(kPreferenceSectionName, sizeof(PreferenceBlock));
-  if (section.View() == nullptr) return nullptr;
-  auto block = std::make_unique<PreferenceBlock>();
-  std::memcpy(block.get(), section.View(), sizeof(PreferenceBlock));
-  return block;
-}
 
 std::string WindowWord(HWND window) {
   char buffer[16];
@@ -382,8 +352,6 @@ int DumpLive(const std::string& host_path) {
   return kLiveDone;
 }
 
-std::unique_ptr<PreferenceBlock> CopyLive() { return CopyLivePreferences(); }
-
 namespace {
 
 std::string WindowState(DWORD word) {
@@ -403,14 +371,9 @@ int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM
 
 }  // namespace
 
-Json DiagnoseWindows(const std::string& font_name, std::vector<Problem>* problems) {
+Json DiagnoseWindows(const ServerBlock* server, const std::string& font_name,
+                     std::vector<Problem>* problems) {
   Json json;
-  const bool preferences =
-      ExistingSection(kPreferenceSectionName, sizeof(PreferenceBlock)).View() != nullptr;
-  json["preference section"] = preferences ? "present" : "absent (the next start builds it)";
-  ExistingSection section(kServerSectionName, sizeof(ServerBlock));
-  const auto* server = static_cast<const ServerBlock*>(section.View());
-  json["server section"] = server != nullptr ? "present" : "absent (no server runs)";
   if (server != nullptr) {
     const std::string server_window = WindowState(server->ServerWindow);
     const std::string settings_window = WindowState(server->SettingsWindow);

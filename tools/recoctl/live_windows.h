@@ -25,9 +25,10 @@ namespace live_windows {
 // The preference section held by another process, never created here.
 int ShowLive(bool json);
 int DumpLive(const std::string& host_path);
-// See CopyLiveBlock and DiagnoseWindows in live_commands.h.
-std::unique_ptr<PreferenceBlock> CopyLive();
-nlohmann::ordered_json DiagnoseWindows(const std::string& font_name,
+// For diagnose (see DiagnoseLive in live_commands.h): the windows that
+// `server` (nullptr when no server section is held) names, and the
+// installed faces.
+nlohmann::ordered_json DiagnoseWindows(const ServerBlock* server, const std::string& font_name,
                                        std::vector<Problem>* problems);
 // See RunLiveSettings.
 int UseLive(const std::function<bool(PreferenceBlock*)>& use, bool change);
