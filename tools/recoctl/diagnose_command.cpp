@@ -270,7 +270,7 @@ int RunDiagnose(const DiagnoseArgs& args) {
          "run \"recoctl settings reset\" and restart the input method"});
   }
   report["page"] = page;
-  report["sections and windows"] = DiagnoseLive(font, &problems);
+  report["sections and windows"] = DiagnoseLive(live != nullptr, font, &problems);
 
   Json listed = Json::array();
   for (const Problem& problem : problems) {

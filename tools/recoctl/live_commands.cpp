@@ -52,10 +52,10 @@ int RunLiveSettings(const std::function<bool(PreferenceBlock*)>& use, bool chang
 
 std::unique_ptr<PreferenceBlock> CopyLiveBlock() { return CopyLivePreferences(); }
 
-nlohmann::ordered_json DiagnoseLive(const std::string& font_name, std::vector<Problem>* problems) {
+nlohmann::ordered_json DiagnoseLive(bool preferences_held, const std::string& font_name,
+                                    std::vector<Problem>* problems) {
   nlohmann::ordered_json json;
-  const bool preferences = CopyLivePreferences() != nullptr;
-  json["preference section"] = preferences ? "present" : "absent (the next start builds it)";
+  json["preference section"] = preferences_held ? "present" : "absent (the next start builds it)";
   const std::unique_ptr<ServerBlock> server = CopyLiveServer();
   json["server section"] = server != nullptr ? "present" : "absent (no server runs)";
 #if defined(_WIN32)

@@ -44,10 +44,11 @@ int RunLiveSettings(const std::function<bool(PreferenceBlock*)>& use, bool chang
 // does, or where the live commands do not work.
 std::unique_ptr<PreferenceBlock> CopyLiveBlock();
 
-// For diagnose: whether the named sections are held, ServerWindow and
-// SettingsWindow, and on Windows whether those windows are live or stale
-// and whether `font_name` is an installed face, adding what is wrong to
-// `problems`.
-nlohmann::ordered_json DiagnoseLive(const std::string& font_name, std::vector<Problem>* problems);
+// For diagnose: whether the named sections are held (the preference
+// section's CopyLiveBlock already looked), ServerWindow and SettingsWindow,
+// and on Windows whether those windows are live or stale and whether
+// `font_name` is an installed face, adding what is wrong to `problems`.
+nlohmann::ordered_json DiagnoseLive(bool preferences_held, const std::string& font_name,
+                                    std::vector<Problem>* problems);
 
 #endif  // RECO_TOOLS_RECOCTL_LIVE_COMMANDS_H_
