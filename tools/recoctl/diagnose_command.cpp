@@ -19,6 +19,7 @@
 #include "tools/recoctl/block_decoder.h"
 #include "tools/recoctl/host.h"
 #include "tools/recoctl/live_commands.h"
+#include "tools/recoctl/live_sections.h"
 #include "tools/recoctl/settings_commands.h"
 
 namespace {
@@ -250,7 +251,7 @@ int RunDiagnose(const DiagnoseArgs& args) {
   std::unique_ptr<PreferenceBlock> block;
   report["settings"] = SettingsFile(data_dir, &problems, &block);
   // A running device shows what its section holds, not what the file holds.
-  std::unique_ptr<PreferenceBlock> live = CopyLiveBlock();
+  std::unique_ptr<PreferenceBlock> live = CopyLivePreferences();
   PreferenceBlock& shown = live != nullptr ? *live : *block;
   const auto reco_lang = static_cast<WORD>(shown.Header.RecoLangId & 0xFFFF);
   const WORD page_lang =

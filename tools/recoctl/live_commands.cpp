@@ -50,8 +50,6 @@ int RunLiveSettings(const std::function<bool(PreferenceBlock*)>& use, bool chang
   return OnWindows([&] { return live_windows::UseLive(use, change); });
 }
 
-std::unique_ptr<PreferenceBlock> CopyLiveBlock() { return CopyLivePreferences(); }
-
 nlohmann::ordered_json DiagnoseLive(bool preferences_held, const std::string& font_name,
                                     std::vector<Problem>* problems) {
   nlohmann::ordered_json json;
@@ -62,13 +60,13 @@ nlohmann::ordered_json DiagnoseLive(bool preferences_held, const std::string& fo
   json.update(live_windows::DiagnoseWindows(server.get(), font_name, problems));
 #else
   (void)font_name;
-  if (server != nullptr && server->ServerWindow == 0) {
-    problems->push_back({"ServerWindow is 0: a confirmed change reaches no server",
-                         "start the input-method server again (or restart the device)"});
-  }
   if (server != nullptr) {
     json["ServerWindow"] = Hex(server->ServerWindow);
     json["SettingsWindow"] = Hex(server->SettingsWindow);
+    if (server->ServerWindow == 0) {
+      problems->push_back({"ServerWindow is 0: a confirmed change reaches no server",
+                           "start the input-method server again (or restart the device)"});
+    }
   }
   json["note"] = "not checked here: whether those windows are live, and the fonts (Windows only)";
 #endif

@@ -15,7 +15,6 @@
 #define RECO_TOOLS_RECOCTL_LIVE_COMMANDS_H_
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,12 +39,8 @@ int RunShowLive(bool json);
 // section, 2 when `use` refused.
 int RunLiveSettings(const std::function<bool(PreferenceBlock*)>& use, bool change);
 
-// A copy of the preference section another process holds; nullptr when none
-// does, or where the live commands do not work.
-std::unique_ptr<PreferenceBlock> CopyLiveBlock();
-
 // For diagnose: whether the named sections are held (the preference
-// section's CopyLiveBlock already looked), ServerWindow and SettingsWindow,
+// section's copy already looked), ServerWindow and SettingsWindow,
 // and on Windows whether those windows are live or stale and whether
 // `font_name` is an installed face, adding what is wrong to `problems`.
 nlohmann::ordered_json DiagnoseLive(bool preferences_held, const std::string& font_name,
