@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
@@ -120,16 +121,17 @@ class Model {
 
   const std::vector<Section>& Sections() const { return sections_; }
 
-  WString Render() const {
-    WString text;
+  // Into the caller's string, whose room is kept from one edit to the next.
+  void Render(WString* text) const {
+    text->clear();
     for (const Section& s : sections_) {
-      text += u"[" + s.name + u"]\r\n";
+      text->append(u"[").append(s.name).append(u"]\r\n");
       for (const Key& k : s.keys) {
-        const WString quote = NeedsQuotes(k.value) ? u"\"" : u"";
-        text += k.name + u"=" + quote + k.value + quote + u"\r\n";
+        const WCHAR* quote = NeedsQuotes(k.value) ? u"\"" : u"";
+        text->append(k.name).append(u"=").append(quote).append(k.value).append(quote).append(
+            u"\r\n");
       }
     }
-    return text;
   }
 
   // The bytes Render() takes with the byte-order mark, counted without
@@ -146,10 +148,8 @@ class Model {
   }
 
   // The edit as the writer must do it, made in place and undone when the
-  // text would not fit. *header_added tells whether a new, empty header
-  // stayed although the key did not fit.
-  int SetString(const WString& section, const WCHAR* key, const WCHAR* value, bool* header_added) {
-    *header_added = false;
+  // text would not fit; a new, empty header stays although its key did not.
+  int SetString(const WString& section, const WCHAR* key, const WCHAR* value) {
     if (section.empty()) return 0;
     const bool has_key = key != nullptr && key[0] != 0;
     auto found = std::find_if(sections_.begin(), sections_.end(),
@@ -161,7 +161,6 @@ class Model {
         sections_.pop_back();
         return 0;
       }
-      *header_added = true;
       if (value == nullptr) return 1;
       found = sections_.end() - 1;
     } else if (!has_key) {
@@ -245,15 +244,17 @@ class WriterCheck {
     if (open_) CheckText([] { return std::string("open"); });
   }
 
+  // A failed edit must leave the text as it was: with a model, CheckText
+  // compares it with the model, which the failure left unchanged; without
+  // one, with a copy taken before.
   void SetString(const WString& section, const WCHAR* key, const WCHAR* value) {
-    const WString before = Text();
     if (loose_) {
+      const WString before = Text();
       const int result = ini_.IniSetString(section.c_str(), key, value);
       CheckLoose(result, before, section, [] { return std::string("IniSetString"); });
       return;
     }
-    bool header_added = false;
-    const int expected = open_ ? model_.SetString(section, key, value, &header_added) : 0;
+    const int expected = open_ ? model_.SetString(section, key, value) : 0;
     const int result = ini_.IniSetString(section.c_str(), key, value);
     // Described only when a check fails.
     const auto what = [&] {
@@ -262,20 +263,16 @@ class WriterCheck {
              " value=" + (value ? Show(value, std::char_traits<WCHAR>::length(value)) : "none");
     };
     FUZZ_CHECK(result == expected, what() + " returned " + std::to_string(result));
-    if (result == 0 && !header_added)
-      FUZZ_CHECK(Text() == before, what() + " failed but changed the text");
     CheckText(what, !section.empty());
     CheckReads(what, &section, key);
   }
 
   void SetRecord(const WString& section, const WCHAR* key, const std::vector<BYTE>* bytes) {
-    const WString before = Text();
-    bool header_added = false;
+    const WString before = loose_ ? Text() : WString();
     int expected = 0;
     if (open_ && !loose_) {
       const WString text = bytes != nullptr ? RecordText(*bytes) : WString();
-      expected =
-          model_.SetString(section, key, bytes != nullptr ? text.c_str() : nullptr, &header_added);
+      expected = model_.SetString(section, key, bytes != nullptr ? text.c_str() : nullptr);
     }
     // A record of no bytes is still a record ("00"): pass a real pointer,
     // which an empty vector's data() need not be.
@@ -293,8 +290,6 @@ class WriterCheck {
       return;
     }
     FUZZ_CHECK(result == expected, what() + " returned " + std::to_string(result));
-    if (result == 0 && !header_added)
-      FUZZ_CHECK(Text() == before, what() + " failed but changed the text");
     CheckText(what, !section.empty());
     CheckReads(what, &section, key);
   }
@@ -331,8 +326,10 @@ class WriterCheck {
   }
 
  private:
-  WString Text() const {
-    return ini_.IsOpen() ? WString(ini_.TextStart(), ini_.TextEnd()) : WString();
+  WString Text() const { return WString(View()); }
+  std::basic_string_view<WCHAR> View() const {
+    if (!ini_.IsOpen()) return {};
+    return {ini_.TextStart(), static_cast<size_t>(ini_.TextEnd() - ini_.TextStart())};
   }
 
   // Without a model: the result is 0 or 1, the text stays consistent and
@@ -369,9 +366,10 @@ class WriterCheck {
       FUZZ_CHECK(!ini_.IsOpen(), what() + ": open after a failed opening");
       return;
     }
-    const WString text = Text();
-    const WString expected = model_.Render();
-    if (text != expected) {
+    model_.Render(&rendered_);
+    const WString& expected = rendered_;
+    if (View() != expected) {
+      const WString text = Text();
       size_t at = 0;
       while (at < text.size() && at < expected.size() && text[at] == expected[at]) ++at;
       FUZZ_CHECK(text == expected, what() + ": text differs at " + std::to_string(at) + "\n  got " +
@@ -397,22 +395,24 @@ class WriterCheck {
   // the text. After an edit only its section and key are read back: the
   // text was compared whole with the model, so the rest reads as it did
   // before, and reading every key after every edit made the reads most of
-  // a run's time. Every key is read again after each close.
+  // a run's time. Every key is read again after each close. Called after
+  // CheckText, whose rendering of the model the text still equals.
   template <typename What>
   void CheckReads(const What& what, const WString* only = nullptr,
                   const WCHAR* only_key = nullptr) {
     if (!open_) return;
-    const WString before = Text();
-    WString list;
-    for (const Model::Section& s : model_.Sections()) list += s.name + WString(1, 0);
-    WString got;
+    WString& list = list_;
+    list.clear();
+    for (const Model::Section& s : model_.Sections()) list.append(s.name).push_back(0);
+    WString& got = got_;
     const int listed = GetString(nullptr, nullptr, nullptr, &got);
     FUZZ_CHECK(listed == static_cast<int>(list.size()) && got == list,
                what() + ": section list " + Show(got) + " expected " + Show(list));
     for (const Model::Section& s : model_.Sections()) {
       if (only != nullptr && !EqualNoCase(s.name, *only)) continue;
-      WString keys;
-      for (const Model::Key& k : s.keys) keys += k.name + WString(1, 0);
+      WString& keys = list_;
+      keys.clear();
+      for (const Model::Key& k : s.keys) keys.append(k.name).push_back(0);
       GetString(s.name.c_str(), nullptr, nullptr, &got);
       FUZZ_CHECK(got == keys, what() + ": key list of " + Show(s.name) + " " + Show(got) +
                                   " expected " + Show(keys));
@@ -437,7 +437,7 @@ class WriterCheck {
         }
       }
     }
-    FUZZ_CHECK(Text() == before, what() + ": reading changed the text");
+    FUZZ_CHECK(View() == rendered_, what() + ": reading changed the text");
   }
 
   const DWORD room_;
@@ -447,6 +447,10 @@ class WriterCheck {
   IniFile ini_;
   Model model_;
   bool open_ = false;
+  // Kept from one check to the next for their room.
+  WString rendered_;
+  WString list_;
+  WString got_;
 };
 
 }  // namespace

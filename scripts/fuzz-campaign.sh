@@ -6,7 +6,7 @@
 # run starts from), and one table reports per target the inputs run, the
 # rate, the corpus size and the findings. Exits non-zero on any finding.
 #
-# Usage: scripts/fuzz-campaign.sh MINUTES
+# Usage: scripts/fuzz-campaign.sh MINUTES [TARGET...]   (default: every target)
 #
 # Environment:
 #   RECO_BUILD_ROOT  where the build trees go (default: <repo>/build); the
@@ -15,11 +15,12 @@
 #   RECO_NICE        niceness of the fuzzers (default: 0; 19 on a shared machine)
 set -euo pipefail
 
-if (($# != 1)) || ! [[ $1 =~ ^[0-9]+$ ]] || (($1 < 1)); then
-  echo "usage: $0 MINUTES" >&2
+if (($# < 1)) || ! [[ $1 =~ ^[0-9]+$ ]] || (($1 < 1)); then
+  echo "usage: $0 MINUTES [TARGET...]" >&2
   exit 2
 fi
 minutes=$1
+shift
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 build_root=${RECO_BUILD_ROOT:-$repo/build}
@@ -31,8 +32,18 @@ fi
 cmake --build "$dir" -j "${RECO_JOBS:-2}" >/dev/null
 
 targets=()
-while IFS= read -r f; do targets+=("$f"); done < <(
-  find "$dir/fuzz" -maxdepth 1 -type f -name 'fuzz_*' -perm -u+x | sort)
+if (($# > 0)); then
+  for name in "$@"; do
+    if [[ ! -x $dir/fuzz/$name ]]; then
+      echo "no fuzz target $name under $dir/fuzz" >&2
+      exit 2
+    fi
+    targets+=("$dir/fuzz/$name")
+  done
+else
+  while IFS= read -r f; do targets+=("$f"); done < <(
+    find "$dir/fuzz" -maxdepth 1 -type f -name 'fuzz_*' -perm -u+x | sort)
+fi
 if ((${#targets[@]} == 0)); then
   echo "no fuzz target under $dir/fuzz" >&2
   exit 1
