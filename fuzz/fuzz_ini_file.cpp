@@ -5,8 +5,10 @@
 // the format rules). While the reader holds the file no writer gets it.
 // Then a writer re-creates the file with a room picked by the input and
 // stores a few of the values read; after closing, the file holds exactly
-// the byte-order mark and the text the writer had in its view, and a new
-// mapping reads the same text back.
+// the byte-order mark and the text the writer had in its view. (It is not
+// mapped again to be read: the first half of the target checks reading
+// through a mapping of any bytes, those included, and a mapping more made
+// each run a quarter slower.)
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -142,7 +144,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   FUZZ_CHECK(on_disk == expected && on_disk.size() == used,
              "file of " + std::to_string(on_disk.size()) + " bytes, text " + Show(text));
-  FUZZ_CHECK(mapped.IniOpen(path, GENERIC_READ, 0) == 1 && Text(mapped) == text,
-             "read back " + Show(Text(mapped)));
   return 0;
 }

@@ -1,7 +1,9 @@
 #include "fuzz/fuzz_support.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -50,25 +52,34 @@ ScratchFile MakeScratchFile(const char* name) {
   return result;
 }
 
+// Plain system calls: the file target writes and reads a file for every
+// input, and stdio would add its buffer and its own calls to each.
 bool WriteHostFile(const std::string& host_path, const uint8_t* data, size_t size) {
-  FILE* file = std::fopen(host_path.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-  return std::fclose(file) == 0 && written;
+  const int fd = open(host_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = write(fd, data + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return close(fd) == 0 && done == size;
 }
 
 bool ReadHostFile(const std::string& host_path, std::vector<uint8_t>* bytes) {
   bytes->clear();
-  FILE* file = std::fopen(host_path.c_str(), "rb");
-  if (file == nullptr) return false;
-  uint8_t buffer[4096];
-  size_t count;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes->insert(bytes->end(), buffer, buffer + count);
+  const int fd = open(host_path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  uint8_t buffer[65536];
+  ssize_t n;
+  while ((n = read(fd, buffer, sizeof buffer)) != 0) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) break;
+    bytes->insert(bytes->end(), buffer, buffer + n);
   }
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  return ok;
+  close(fd);
+  return n == 0;
 }
 
 std::string Show(const WCHAR* text, size_t length) {
