@@ -1,6 +1,6 @@
 // The peer of the page-ready benchmark: a dialog of the same template and
-// controls as the settings program's Latin page that loads nothing (no
-// sections, no build, no fonts, no texts). bench_page_ready times the start
+// controls as the settings program's Latin page, with the same manifest,
+// that loads nothing (no sections, no build, no fonts, no texts). bench_page_ready times the start
 // of each to its dialog being ready.
 #include <windows.h>
 

@@ -5,7 +5,8 @@
 # the same controls (bench_page_ready). Each ratio is the median of the
 # ratios of pairs measured back to back in one run, shown with the medians
 # of its two sides. With --breakdown, the cost of one build's opens step by
-# step follows the table, for both environments.
+# step follows the table, for both environments, and then the steps of the
+# program's start under Wine (start_steps).
 #
 # Usage: scripts/bench.sh [--breakdown] [PAIRS [STARTS]]
 #   PAIRS   builds against the floor (default 200); STARTS: page-ready pairs (default 30)
@@ -74,6 +75,10 @@ printf '\n%-15s %-7s %6s  %11s  %11s  %s\n' measure where ratio ours peer "peer 
 row native "open, read, close the same files (POSIX)" "$native_line"
 row wine "CreateFileW, ReadFile, CloseHandle of the same files" "$wine_line"
 row wine "a bare dialog of the same controls, started alike" "$page_line"
+if [[ $page_line == *"visible at "* ]]; then
+  visible=${page_line##*visible at }
+  echo "(page-ready: the page was first seen visible at ${visible%)}; ready once its posted messages filled it)"
+fi
 echo "(ratio: median of the per-pair ratios of $pairs builds, $starts starts, measured back to back"
 echo " in one run; ours and peer: medians)"
 
@@ -82,5 +87,7 @@ if ((breakdown)); then
   "$native/bench/bench_pairs" --breakdown "$pairs"
   printf '\nwine: '
   wine_run "$windows/bench/bench_pairs.exe" --breakdown "$pairs"
+  printf '\nwine, the steps of the program start before its dialog, five starts:\n'
+  for _ in 1 2 3 4 5; do wine_run "$windows/bench/start_steps.exe"; done
 fi
 exit "$status"
