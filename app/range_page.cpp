@@ -21,11 +21,26 @@ LanguageEntry* RangePage::Entry() {
 INT_PTR RangePage::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_RANGE_LOAD:
-      return OnLoad(window, message, wparam, lparam);
+    case WM_RANGE_INITTEXTS: {
+      // Both arrive after the dialog is shown, so each text, item and check
+      // they set would be painted on its own, one control at a time; the
+      // page is drawn once instead, with all of them, when the handler is
+      // done. (Turning drawing back on shows a window, so a hidden one is
+      // left as it is.)
+      const bool shown = IsWindowVisible(window) != 0;
+      if (shown) SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+      const INT_PTR result = message == WM_RANGE_LOAD
+                                 ? OnLoad(window, message, wparam, lparam)
+                                 : OnInitTexts(window, message, wparam, lparam);
+      if (shown) {
+        SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(window, nullptr, nullptr,
+                     RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+      }
+      return result;
+    }
     case WM_RANGE_SAVE:
       return OnSave(window, message, wparam, lparam);
-    case WM_RANGE_INITTEXTS:
-      return OnInitTexts(window, message, wparam, lparam);
     case WM_RANGE_APPLY: {
       // The entry is written (synchronously) before the server hears of it.
       SendMessageW(window_, WM_RANGE_SAVE, 0, 0);
