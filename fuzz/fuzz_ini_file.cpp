@@ -5,10 +5,10 @@
 // the format rules). While the reader holds the file no writer gets it.
 // Then a writer re-creates the file with a room picked by the input and
 // stores a few of the values read; after closing, the file holds exactly
-// the byte-order mark and the text the writer had in its view. (It is not
-// mapped again to be read: the first half of the target checks reading
-// through a mapping of any bytes, those included, and a mapping more made
-// each run a quarter slower.)
+// the byte-order mark and the text the writer had in its view. It is not
+// mapped again to be read back: the first half of the target checks reading
+// through a mapping for any bytes, those included, and the extra mapping
+// cost a quarter of each run.
 #include <algorithm>
 #include <memory>
 #include <string>
