@@ -401,21 +401,21 @@ class WriterCheck {
   void CheckReads(const What& what, const WString* only = nullptr,
                   const WCHAR* only_key = nullptr) {
     if (!open_) return;
-    WString& list = list_;
-    list.clear();
-    for (const Model::Section& s : model_.Sections()) list.append(s.name).push_back(0);
+    // The names a list must give: the sections', then each section's keys.
+    WString& names = names_;
+    names.clear();
+    for (const Model::Section& s : model_.Sections()) names.append(s.name).push_back(0);
     WString& got = got_;
     const int listed = GetString(nullptr, nullptr, nullptr, &got);
-    FUZZ_CHECK(listed == static_cast<int>(list.size()) && got == list,
-               what() + ": section list " + Show(got) + " expected " + Show(list));
+    FUZZ_CHECK(listed == static_cast<int>(names.size()) && got == names,
+               what() + ": section list " + Show(got) + " expected " + Show(names));
     for (const Model::Section& s : model_.Sections()) {
       if (only != nullptr && !EqualNoCase(s.name, *only)) continue;
-      WString& keys = list_;
-      keys.clear();
-      for (const Model::Key& k : s.keys) keys.append(k.name).push_back(0);
+      names.clear();
+      for (const Model::Key& k : s.keys) names.append(k.name).push_back(0);
       GetString(s.name.c_str(), nullptr, nullptr, &got);
-      FUZZ_CHECK(got == keys, what() + ": key list of " + Show(s.name) + " " + Show(got) +
-                                  " expected " + Show(keys));
+      FUZZ_CHECK(got == names, what() + ": key list of " + Show(s.name) + " " + Show(got) +
+                                   " expected " + Show(names));
       for (const Model::Key& k : s.keys) {
         if (only_key != nullptr && !EqualNoCase(k.name, only_key)) continue;
         const WString expected = ReadBack(k.value);
@@ -449,7 +449,7 @@ class WriterCheck {
   bool open_ = false;
   // Kept from one check to the next for their room.
   WString rendered_;
-  WString list_;
+  WString names_;
   WString got_;
 };
 
