@@ -1,6 +1,7 @@
 #include "app/chinese_range_page.h"
 
 #include "app/range_values.h"
+#include "shared/settings.h"
 
 INT_PTR ChineseRangePage::OnInitTexts(HWND, UINT, WPARAM, LPARAM) {
   const PreferenceBlock* block = Preferences();
@@ -41,6 +42,8 @@ INT_PTR ChineseRangePage::OnSave(HWND, UINT, WPARAM, LPARAM) {
   if (HWND charset = Control(IDC_CHARSET)) {
     entry->Charset = CharsetForItem(static_cast<int>(SendMessageW(charset, CB_GETCURSEL, 0, 0)));
   }
+  // Written back at exit even when the settings file could not be read.
+  NoteRecordConfirmed(kChineseRangeRecord);
   SaveFont(entry);
   // The range is rebuilt from the boxes alone: bits no box shows are cleared.
   unsigned checked = 0;

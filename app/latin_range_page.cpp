@@ -1,6 +1,7 @@
 #include "app/latin_range_page.h"
 
 #include "app/range_values.h"
+#include "shared/settings.h"
 
 INT_PTR LatinRangePage::OnInitTexts(HWND, UINT, WPARAM, LPARAM) {
   const PreferenceBlock* block = Preferences();
@@ -30,6 +31,8 @@ INT_PTR LatinRangePage::OnLoad(HWND, UINT, WPARAM, LPARAM) {
 INT_PTR LatinRangePage::OnSave(HWND, UINT, WPARAM, LPARAM) {
   LanguageEntry* entry = Entry();
   if (entry == nullptr) return RANGE_PAGE_NO_ENTRY;
+  // Written back at exit even when the settings file could not be read.
+  NoteRecordConfirmed(kLatinRangeRecord);
   SaveFont(entry);
   entry->AutoInsertSpace = 0;
   entry->Word24 = 0;

@@ -14,6 +14,10 @@ const WCHAR kEmptyText[1] = {0};
 
 BYTE* EmptyView() { return reinterpret_cast<BYTE*>(const_cast<WCHAR*>(kEmptyText)); }
 
+// The zeros of the room go out in pieces of at most this many bytes: a CE
+// process has 32 MB of address space, and the room is the size of the file.
+constexpr DWORD kReserveChunk = 65536;
+
 // Extends a file opened for writing from `size` to `capacity` bytes of
 // zeros, written for real before the mapping is made. A mapping alone would
 // extend the file without taking its blocks (sparse, under Wine and on most
@@ -26,14 +30,20 @@ BOOL ReserveRoom(HANDLE file, DWORD size, DWORD capacity) {
       INVALID_SET_FILE_POINTER) {
     return FALSE;
   }
-  const DWORD count = capacity - size;
-  BYTE* zeros = new (std::nothrow) BYTE[count]();
+  DWORD left = capacity - size;
+  const DWORD chunk = left < kReserveChunk ? left : kReserveChunk;
+  BYTE* zeros = new (std::nothrow) BYTE[chunk]();
   if (zeros == nullptr) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return FALSE;
   }
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, zeros, count, &written, nullptr) && written == count;
+  BOOL ok = TRUE;
+  while (ok && left > 0) {
+    const DWORD count = left < chunk ? left : chunk;
+    DWORD written = 0;
+    ok = WriteFile(file, zeros, count, &written, nullptr) && written == count;
+    left -= count;
+  }
   delete[] zeros;
   return ok;
 }
@@ -160,8 +170,8 @@ BOOL IniFile::IniClose() {
   if (view_ != nullptr) {
     if (view_ != EmptyView() && !in_memory) {
       // Windows writes a view's pages only when told to (FlushFileBuffers
-      // does not reach them).
-      if (writing && !FlushViewOfFile(view_, 0)) done = FALSE;
+      // does not reach them). The count is the view's own: CE refuses 0.
+      if (writing && !FlushViewOfFile(view_, capacity_)) done = FALSE;
       UnmapViewOfFile(view_);
     }
     view_ = nullptr;

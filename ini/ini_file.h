@@ -107,6 +107,13 @@ class IniFile {
   // Stores `count` bytes as a checksummed byte record; no bytes deletes the key.
   int IniSetRecord(LPCWSTR section, LPCWSTR key, const BYTE* bytes, DWORD count);
 
+  // Appends the characters [begin, end) to the text as they are, so that a
+  // rewritten file keeps every line of another (comments, blank lines and
+  // repeated sections included). Returns 1, or 0 when nothing is open for
+  // writing, the text holds U+0000, or it does not fit the capacity (nothing
+  // changes).
+  int IniAppendText(const WCHAR* begin, const WCHAR* end);
+
   // ---- State, for tests and tools ----
   bool IsOpen() const { return view_ != nullptr; }
   const WCHAR* TextStart() const { return text_start_; }

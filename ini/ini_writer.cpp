@@ -83,6 +83,20 @@ int IniFile::IniSetRecord(LPCWSTR section, LPCWSTR key, const BYTE* bytes, DWORD
   return result;
 }
 
+int IniFile::IniAppendText(const WCHAR* begin, const WCHAR* end) {
+  if (!IsWritable() || begin == nullptr || end < begin) return 0;
+  const size_t length = static_cast<size_t>(end - begin);
+  // A U+0000 would end the text where the reader looks for its end.
+  for (const WCHAR* p = begin; p < end; ++p) {
+    if (*p == 0) return 0;
+  }
+  if (!Fits(length)) return 0;
+  MoveChars(text_end_, begin, length);
+  text_end_ += length;
+  used_length_ += static_cast<DWORD>(2 * length);
+  return 1;
+}
+
 WCHAR* IniFile::InsertSection(WCHAR* position, LPCWSTR name) {
   const bool line_break = position > text_start_ && position[-1] != ini_lines::kLf;
   const size_t name_length = wcslen(name);

@@ -10,6 +10,11 @@ namespace platform_test {
 long DeleteObjectCount();
 void ResetDeleteObjectCount();
 
+// Makes DeleteAndRenameFile fail with ERROR_NOT_SUPPORTED, as it does on a CE
+// volume whose file system does not export it, or work again; for the
+// fallback of the settings write-back. Both platforms.
+void SetDeleteAndRenameSupported(bool supported);
+
 }  // namespace platform_test
 
 #endif  // RECO_PLATFORM_TEST_HOOKS_H_

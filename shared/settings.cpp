@@ -7,6 +7,7 @@
 
 #include "ini/ini_file.h"
 #include "paths/path_utils.h"
+#include "shared/settings_files.h"
 
 const WCHAR kSettingsFileName[] = TEXT("Config\\Settings.ini");
 
@@ -113,80 +114,24 @@ void SetCommonEntryDefaults(LanguageEntry* entry) {
   entry->Word136 = 0;
 }
 
-// The records the write-back stores, in this order, in section "option";
-// "NumRange" last, and only when asked.
-const int kWrittenRecords[] = {0, 1, 2, 4, kNumRangeRecord};
-constexpr int kAlwaysWritten = 4;
+// The order in which the write-back adds records missing from the file;
+// "NumRange", stored only on request, comes last.
+const int kWriteOrder[] = {kOptionRecord, kChineseRangeRecord, kLatinRangeRecord, kExtendRecord,
+                           kNumRangeRecord};
 
-// A settings file this large is not one the tool wrote; it is not rewritten.
-constexpr uint64_t kMaxWriteRoom = 0x10000000;
+// A settings file this large is not one the tool wrote, and its copy would
+// not fit beside it in a CE process's 32 MB of address space: it is not
+// rewritten.
+constexpr DWORD kMaxWriteRoom = 4u << 20;
 
-bool IsWrittenKey(LPCWSTR section, LPCWSTR key, int written) {
-  if (_wcsicmp(section, kOptionSection) != 0) return false;
-  for (int i = 0; i < written; ++i) {
-    if (_wcsicmp(key, kSettingsRecords[kWrittenRecords[i]].key) == 0) return true;
-  }
-  return false;
-}
+// What the load and the pages of this process did, for the write-back at
+// exit (the system is single-threaded).
+bool g_file_unread = false;
+DWORD g_confirmed_records = 0;
 
-// The new text is written beside the settings file, under the same name
-// with the extension ".tmp" (of the same length, so it fits wherever the
-// path does), and then renamed over it. False when no such name can be made.
-bool TempPathFor(LPCWSTR path, WCHAR (&temp)[MAX_PATH]) {
-  if (FAILED(StringCchCopyW(temp, MAX_PATH, path))) return false;
-  WCHAR* dot = wcsrchr(temp, TEXT('.'));
-  const WCHAR* slash = wcsrchr(temp, TEXT('\\'));
-  if (dot != nullptr && (slash == nullptr || dot > slash)) *dot = 0;
-  return SUCCEEDED(StringCchCatW(temp, MAX_PATH, TEXT(".tmp")));
-}
-
-// The start of the next name in a list of zero-terminated names.
-const WCHAR* NextName(const WCHAR* name) { return name + wcslen(name) + 1; }
-
-// Copies every key that a reader of `old_file` sees into `new_file`, but for
-// the records the write-back has just stored, so that nothing the file held
-// is lost because this tool does not know it ("NumRange" among them). Values
-// are copied as the reader gives them; comments are not kept. False when a
-// key could not be copied (no memory, no room).
-bool CarryOver(IniFile* old_file, IniFile* new_file, int written) {
-  // No list or value can be longer than the whole text.
-  const size_t size = static_cast<size_t>(old_file->TextEnd() - old_file->TextStart()) + 2;
-  WCHAR* sections = new (std::nothrow) WCHAR[size];
-  WCHAR* keys = new (std::nothrow) WCHAR[size + 1];
-  WCHAR* value = new (std::nothrow) WCHAR[size + 2];
-  bool ok = sections != nullptr && keys != nullptr && value != nullptr;
-  if (ok) old_file->IniGetString(nullptr, nullptr, nullptr, sections, static_cast<int>(size));
-  for (const WCHAR* section = sections; ok && *section != 0; section = NextName(section)) {
-    // Listed one column in: a key that starts like a comment or a header
-    // stays a key only behind a blank, as it stood in the old file.
-    WCHAR* listed = keys + 1;
-    old_file->IniGetString(section, nullptr, nullptr, listed, static_cast<int>(size));
-    for (WCHAR* key = listed; ok && *key != 0; key = const_cast<WCHAR*>(NextName(key))) {
-      if (IsWrittenKey(section, key, written)) continue;
-      const int length =
-          old_file->IniGetString(section, key, nullptr, value + 1, static_cast<int>(size));
-      WCHAR* text = value + 1;
-      // A value that still has enclosing quotes lost a pair when read; the
-      // writer quotes only values with outer blanks, so the pair is put back.
-      if (length >= 2 && text[0] == TEXT('"') && text[length - 1] == TEXT('"')) {
-        value[0] = TEXT('"');
-        value[length + 1] = TEXT('"');
-        value[length + 2] = 0;
-        text = value;
-      }
-      WCHAR* name = key;
-      if (key[0] == TEXT(';') || key[0] == TEXT('#') || key[0] == TEXT('[')) {
-        key[-1] = TEXT(' ');  // the end of the previous name, or the spare unit
-        name = key - 1;
-      }
-      ok = new_file->IniSetString(section, name, text) != 0;
-      if (name != key) key[-1] = 0;
-    }
-  }
-  delete[] sections;
-  delete[] keys;
-  delete[] value;
-  return ok;
+// Opens `path` for reading, trying again while another program holds it.
+bool OpenForReading(IniFile* ini, LPCWSTR path, DWORD wait_ms) {
+  return TryWhileHeld(wait_ms, [&] { return ini->IniOpen(path, GENERIC_READ, 0) != 0; });
 }
 
 }  // namespace
@@ -260,13 +205,13 @@ void SetHeaderDefaults(PreferenceBlock* block) {
 void SetRecordDefaults(int record, PreferenceBlock* block) {
   if (block == nullptr) return;
   switch (record) {
-    case 0:
+    case kOptionRecord:
       SetHeaderDefaults(block);
       break;
-    case 1:
+    case kChineseRangeRecord:
       SetChineseEntryDefaults(&block->Entries[kChineseEntry]);
       break;
-    case 2:
+    case kLatinRangeRecord:
       SetLatinEntryDefaults(&block->Entries[kLatinEntry]);
       break;
     case kNumRangeRecord:
@@ -278,11 +223,15 @@ void SetRecordDefaults(int record, PreferenceBlock* block) {
   }
 }
 
-int LoadSettingsFile(LPCWSTR path, PreferenceBlock* block, RecordStatus* statuses) {
+int LoadSettingsFile(LPCWSTR path, PreferenceBlock* block, RecordStatus* statuses, DWORD wait_ms) {
   RecordStatus scratch[kSettingsRecordCount];
   if (statuses == nullptr) statuses = scratch;
   for (int i = 0; i < kSettingsRecordCount; ++i) statuses[i] = RecordStatus();
-  if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
+  SettingsFiles files;
+  bool exists = false;
+  const LPCWSTR current =
+      MakeSettingsFiles(path, &files) ? CurrentSettingsFile(files, &exists) : nullptr;
+  if (current != nullptr && !exists) {
     SetHeaderDefaults(block);
     SetChineseEntryDefaults(&block->Entries[kChineseEntry]);
     SetLatinEntryDefaults(&block->Entries[kLatinEntry]);
@@ -294,7 +243,13 @@ int LoadSettingsFile(LPCWSTR path, PreferenceBlock* block, RecordStatus* statuse
   // A file that cannot be opened (a directory of that name, an odd size)
   // answers every read with "no file", so every record takes its defaults.
   IniFile ini;
-  const bool opened = ini.IniOpen(path, GENERIC_READ, kIniWriteRoom) != 0;
+  const DWORD attributes = current != nullptr ? GetFileAttributesW(current) : 0;
+  const bool directory =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  const bool opened = current != nullptr && !directory && OpenForReading(&ini, current, wait_ms);
+  // What exists and could not be read may hold anything: it is not
+  // written over (an odd size is another matter: no load ever reads it).
+  const bool held = !directory && !opened && GetLastError() != ERROR_FILE_INVALID;
   auto* bytes = reinterpret_cast<BYTE*>(block);
   for (int i = 0; i < kSettingsRecordCount; ++i) {
     const SettingsRecord& record = kSettingsRecords[i];
@@ -304,7 +259,8 @@ int LoadSettingsFile(LPCWSTR path, PreferenceBlock* block, RecordStatus* statuse
   }
   if (block->Header.Hotkey == 0) block->Header.Hotkey = kDefaultHotkey;
   ini.IniClose();
-  return opened ? kSettingsFileRead : kSettingsFileUnreadable;
+  if (opened) return kSettingsFileRead;
+  return held ? kSettingsFileHeld : kSettingsFileUnreadable;
 }
 
 int LoadRecoSettings(PreferenceSection* section, LPCWSTR data_dir) {
@@ -316,47 +272,71 @@ int LoadRecoSettings(PreferenceSection* section, LPCWSTR data_dir) {
   JoinPath(block->SettingsPath, kSettingsFileName);
   // The folder is made now so that the write-back at exit can create the file.
   CreateDirectoryTree(block->SettingsPath);
-  LoadSettingsFile(block->SettingsPath, block, nullptr);
+  SettingsFiles files;
+  if (MakeSettingsFiles(block->SettingsPath, &files)) RecoverSettingsFiles(files, kLoadWaitMs);
+  // Defaults stand in for what could not be read; they must never be
+  // written over what the file holds.
+  g_file_unread =
+      LoadSettingsFile(block->SettingsPath, block, nullptr, kLoadWaitMs) == kSettingsFileHeld;
   return 1;
+}
+
+void NoteRecordConfirmed(int record) {
+  if (record >= 0 && record < kSettingsRecordCount) g_confirmed_records |= RecordBit(record);
+}
+
+DWORD WriteBackRecordMask() {
+  return g_file_unread ? (g_confirmed_records & kWriteBackRecords) : kWriteBackRecords;
 }
 
 int WriteBackSettings(PreferenceSection* section) {
   const PreferenceBlock* block = section != nullptr ? section->Block() : nullptr;
-  if (block != nullptr) WriteSettingsFile(block->SettingsPath, block);
+  const DWORD records = WriteBackRecordMask();
+  if (block != nullptr && records != 0) {
+    WriteSettingsFile(block->SettingsPath, block, records, kWriteBackWaitMs);
+  }
   return 1;
 }
 
-int WriteSettingsFile(LPCWSTR path, const PreferenceBlock* block, bool with_num_range) {
-  const int written = with_num_range ? kAlwaysWritten + 1 : kAlwaysWritten;
-  WCHAR temp[MAX_PATH];
-  if (path == nullptr || block == nullptr || !TempPathFor(path, temp)) return 0;
+int WriteSettingsFile(LPCWSTR path, const PreferenceBlock* block, DWORD records, DWORD wait_ms) {
+  SettingsFiles files;
+  if (block == nullptr || !MakeSettingsFiles(path, &files)) return 0;
+  // The new text is a copy of the current one with the records replaced:
+  // every line the old file had stays, whether this tool knows it or not.
+  bool exists = false;
+  const LPCWSTR current = CurrentSettingsFile(files, &exists);
   IniFile old_file;
-  bool ok = old_file.IniOpen(path, GENERIC_READ, 0) != 0;
-  if (!ok) {
-    // Nothing to keep: no file yet, or one that no load can read either. Any
-    // other failure may be passing, and the file may hold what only it has.
-    const DWORD error = GetLastError();
-    ok = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-         error == ERROR_FILE_INVALID;
-  }
-  // Room for the records and for everything carried over, whose lines may
-  // each grow by a line break or a pair of quotes.
-  const uint64_t room = kIniWriteRoom + 2 * static_cast<uint64_t>(old_file.UsedLength());
+  bool ok = current != nullptr && (!exists || OpenForReading(&old_file, current, wait_ms) ||
+                                   GetLastError() == ERROR_FILE_INVALID);
+  // Room for the copy and for the records, whose lines may all be new.
+  const DWORD room = kIniWriteRoom + old_file.UsedLength();
   IniFile new_file;
-  ok = ok && room <= kMaxWriteRoom &&
-       new_file.IniOpen(temp, GENERIC_WRITE, static_cast<DWORD>(room));
+  ok = ok && room <= kMaxWriteRoom && new_file.IniOpen(files.temp, GENERIC_WRITE, room);
+  ok = ok && (!old_file.IsOpen() ||
+              new_file.IniAppendText(old_file.TextStart(), old_file.TextEnd()) != 0);
+  old_file.IniClose();
   const auto* bytes = reinterpret_cast<const BYTE*>(block);
-  for (int i = 0; i < written; ++i) {
-    const SettingsRecord& record = kSettingsRecords[kWrittenRecords[i]];
+  for (int i : kWriteOrder) {
+    const SettingsRecord& record = kSettingsRecords[i];
+    if ((records & RecordBit(i)) == 0) continue;
     ok = ok && new_file.IniSetRecord(kOptionSection, record.key, bytes + record.offset,
                                      record.count) != 0;
   }
-  ok = ok && (!old_file.IsOpen() || CarryOver(&old_file, &new_file, written));
-  old_file.IniClose();
   // Closing flushes the new text and its length to the disk; only a file
-  // known to be whole replaces the old one.
+  // known to be whole becomes the pending one.
   ok = new_file.IniClose() && ok;
-  ok = ok && MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) DeleteFileW(temp);
-  return ok ? 1 : 0;
+  if (ok &&
+      !(FileExists(files.pending) ? ReplaceWithFile(files.pending, files.temp, files.pending_aside)
+                                  : MoveFileW(files.temp, files.pending))) {
+    // A move reports a failed sync of its folder after the rename: the new
+    // text is then in place all the same.
+    ok = !FileExists(files.temp) && GetLastError() == ERROR_FILE_NOT_FOUND;
+  }
+  if (!ok) {
+    // Unless an older pending file, put aside, waits for it after a failed
+    // undo: the next load then puts that one back.
+    if (FileExists(files.pending) || !FileExists(files.pending_aside)) DeleteFileW(files.temp);
+    return 0;
+  }
+  return PlacePendingSettings(files, wait_ms) ? 1 : kSettingsPending;
 }

@@ -26,7 +26,11 @@ struct SettingsRecord {
 };
 constexpr int kSettingsRecordCount = 5;
 extern const SettingsRecord kSettingsRecords[kSettingsRecordCount];
+constexpr int kOptionRecord = 0;
+constexpr int kChineseRangeRecord = 1;
+constexpr int kLatinRangeRecord = 2;
 constexpr int kNumRangeRecord = 3;  // the one record the write-back does not store
+constexpr int kExtendRecord = 4;
 
 // Why the load took or rejected one record.
 enum RecordResult {
@@ -57,14 +61,21 @@ int LoadRecoSettings(PreferenceSection* section, LPCWSTR data_dir);
 constexpr int kSettingsFileRead = 1;
 constexpr int kSettingsFileMissing = 0;
 constexpr int kSettingsFileUnreadable = -1;
+constexpr int kSettingsFileHeld = -2;
 
 // Loads the five records of the settings file `path` into `block` as the
 // load at start-up does: each record that is missing or damaged takes its
-// own defaults (with no file at all, every one does). When `statuses` is
-// given it receives, per record of kSettingsRecords, why it was taken or
-// rejected. Returns kSettingsFileRead, kSettingsFileMissing, or
-// kSettingsFileUnreadable (an odd size, a directory of that name).
-int LoadSettingsFile(LPCWSTR path, PreferenceBlock* block, RecordStatus* statuses);
+// own defaults (with no file at all, every one does). What is read is the
+// file a load finds current (a complete new file left pending is newer:
+// settings_files.h); nothing is moved. When `statuses` is given it
+// receives, per record of kSettingsRecords, why it was taken or rejected.
+// A file another program holds is tried again for up to `wait_ms`. Returns
+// kSettingsFileRead, kSettingsFileMissing, kSettingsFileUnreadable (an odd
+// size, a directory of that name), or kSettingsFileHeld (it exists but
+// could not be read just now: every record took its defaults, and none of
+// them is what the file holds).
+int LoadSettingsFile(LPCWSTR path, PreferenceBlock* block, RecordStatus* statuses,
+                     DWORD wait_ms = 0);
 
 // Gives record `record` of kSettingsRecords in `block` the defaults a
 // rejected value of it gets at load.
@@ -80,22 +91,49 @@ void SetHeaderDefaults(PreferenceBlock* block);
 void SetChineseEntryDefaults(LanguageEntry* entry);
 void SetLatinEntryDefaults(LanguageEntry* entry);
 
-// Rewrites the settings file named by SettingsPath with the header record,
-// entries 0 and 1 and the extension pair (WriteSettingsFile). Returns 1 in
-// every case: the write-back at exit reports nothing.
+// The records of kSettingsRecords as bits of a mask, for WriteSettingsFile.
+constexpr DWORD RecordBit(int record) { return 1u << record; }
+// What the write-back at exit stores: every record but "NumRange".
+constexpr DWORD kWriteBackRecords = RecordBit(kOptionRecord) | RecordBit(kChineseRangeRecord) |
+                                    RecordBit(kLatinRangeRecord) | RecordBit(kExtendRecord);
+
+// Says that a page of this process stored a confirmed change into record
+// `record` of the block (kChineseRangeRecord or kLatinRangeRecord).
+void NoteRecordConfirmed(int record);
+
+// The records the write-back at exit stores: kWriteBackRecords, unless the
+// load of this process found a settings file it could not read, whose
+// records it never saw; then only the records a page confirmed, and every
+// other one stays as the file has it.
+DWORD WriteBackRecordMask();
+
+// Rewrites the settings file named by SettingsPath with the records of
+// WriteBackRecordMask() (WriteSettingsFile), waiting up to kWriteBackWaitMs
+// for a file another program holds; with no record to store the file is
+// left alone. Returns 1 in every case: the write-back at exit reports
+// nothing.
 int WriteBackSettings(PreferenceSection* section);
 
-// Replaces the settings file `path` with one whose section "option" starts
-// with the records "option", "SCRange", "LatinRange" and "Extend" of `block`,
-// followed by every other key and section the old file held. The new text is
-// written to a temporary file beside it (the same name with ".tmp"), flushed,
-// and renamed over the old file in one step, so that at every instant, a
-// crash or a power cut included, the file is the whole old one or the whole
-// new one. With `with_num_range` the record "NumRange" is stored too, after
-// "Extend", in place of the one the old file held. Returns 1 when the new
-// file is in place; 0 when the old file is left exactly as it was (no room
-// on the disk, a read-only folder, an old file that could not be read just
-// now), with the temporary file removed.
-int WriteSettingsFile(LPCWSTR path, const PreferenceBlock* block, bool with_num_range = false);
+// Results of WriteSettingsFile other than 0 and 1.
+constexpr int kSettingsPending = 2;
+
+// Replaces the settings file `path` with a copy of the current file (every
+// line, in order: comments, blank lines, other sections and keys) in which
+// the records of `records` (bits of RecordBit) hold the bytes of `block`;
+// each replaces the record's line in section "option" where there is one,
+// else is added to the section ("option", "SCRange", "LatinRange",
+// "Extend", "NumRange" in that order), which is added when missing. The
+// new text goes to a temporary file, reaches the disk, becomes the pending
+// file (the commit: from here on a load finds the new settings), and then
+// takes the settings file's place (settings_files.h), so that at every
+// instant, a crash or a power cut included, a load finds the whole old
+// settings or the whole new ones. A file another program holds is waited
+// for up to `wait_ms`. Returns 1 when the new file is in place;
+// kSettingsPending when it is complete but another program still held the
+// settings file, and waits for the next load to take its place; 0 when
+// nothing changed (no room on the disk, a read-only folder, a current file
+// that could not be read just now), with the temporary file removed.
+int WriteSettingsFile(LPCWSTR path, const PreferenceBlock* block, DWORD records = kWriteBackRecords,
+                      DWORD wait_ms = 0);
 
 #endif  // RECO_SHARED_SETTINGS_H_

@@ -64,11 +64,15 @@ void SetErrorForPath(int err, const std::string& host) {
 // An flock() held for the moment of checking and taking makes the two one
 // step against other openers.
 //
+// An opener that does not share deleting holds one more byte, which a
+// rename or a deletion of the file asks about (nothing opens files with
+// delete access, so no opener is refused for it).
+//
 // The bytes are ordered so that what the usual openers take is one run,
-// taken in one call: a reader sharing reading (the first two), a writer
-// sharing nothing (all four), a writer sharing reading (the middle two).
+// taken in one call: a reader sharing reading (the first three), a writer
+// sharing nothing (all five), a writer sharing reading (the first four).
 constexpr off_t kShareLockBase = static_cast<off_t>(1) << 62;
-enum ShareByte { kHasRead, kRefusesWrite, kHasWrite, kRefusesRead, kShareBytes };
+enum ShareByte { kRefusesDelete, kHasRead, kRefusesWrite, kHasWrite, kRefusesRead, kShareBytes };
 
 struct flock ShareRange(short type, int first, int count) {
   struct flock range = {};
@@ -117,6 +121,7 @@ DWORD TakeShareLocks(int fd, bool fd_reads, DWORD access, DWORD share_mode) {
   DWORD error = ERROR_SUCCESS;
   if (held != 0) error = held > 0 ? ERROR_SHARING_VIOLATION : Win32ErrorFromErrno(errno);
   bool wanted[kShareBytes] = {};
+  wanted[kRefusesDelete] = (share_mode & FILE_SHARE_DELETE) == 0;
   wanted[kHasRead] = reads;
   wanted[kHasWrite] = writes;
   wanted[kRefusesRead] = refuses_read;
@@ -139,6 +144,50 @@ DWORD TakeShareLocks(int fd, bool fd_reads, DWORD access, DWORD share_mode) {
   // A flock left held would make every later opener of the file wait.
   if (sys::Flock(fd, LOCK_UN) != 0 && error == ERROR_SUCCESS) error = Win32ErrorFromErrno(errno);
   return error;
+}
+
+// Whether an opener holds the file at `host` without sharing deletion, or
+// this process maps it: ERROR_SUCCESS when nobody does (or there is no such
+// file, which the caller's own call then reports), else `refusal`. Asked and
+// acted on in two steps: an opener that comes between them is not refused,
+// which no caller of the system relies on.
+DWORD RefusalOfRename(const std::string& host, DWORD refusal) {
+  const int fd = sys::Open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? ERROR_SUCCESS : Win32ErrorFromErrno(errno);
+  struct stat st;
+  DWORD error = ERROR_SUCCESS;
+  const int held = HeldByAnother(fd, kRefusesDelete, 1);
+  if (held != 0) {
+    error = held > 0 ? refusal : Win32ErrorFromErrno(errno);
+  } else if (sys::Fstat(fd, &st) != 0) {
+    error = Win32ErrorFromErrno(errno);
+  } else if (IsMappedFile(st.st_dev, st.st_ino)) {
+    error = refusal;
+  }
+  sys::Close(fd);
+  return error;
+}
+
+bool g_delete_and_rename_supported = true;
+
+// The rename under MoveFileW and DeleteAndRenameFile, and the sync of the
+// folder that makes the new name durable.
+BOOL RenameDurably(const std::string& from, const std::string& to) {
+  if (sys::Rename(from.c_str(), to.c_str()) != 0) {
+    // ENOENT names either side: the source, or the target's folder.
+    const int error = errno;
+    struct stat st;
+    const bool source_missing = error == ENOENT && sys::Stat(from.c_str(), &st) != 0;
+    SetErrorForPath(error, source_missing ? from : to);
+    return FALSE;
+  }
+  // rename(2) changes the folder, and a sync of the file alone does not
+  // write that change.
+  if (!SyncParentFolder(to)) {
+    SetLastErrorFromErrno(errno);
+    return FALSE;
+  }
+  return TRUE;
 }
 
 FileObject* LookUpFile(HANDLE handle) {
@@ -451,6 +500,11 @@ BOOL DeleteFileW(LPCWSTR path) {
     return FALSE;
   }
   const std::string host = posix_layer::HostPath(path);
+  const DWORD refused = posix_layer::RefusalOfRename(host, ERROR_SHARING_VIOLATION);
+  if (refused != ERROR_SUCCESS) {
+    SetLastError(refused);
+    return FALSE;
+  }
   if (sys::Unlink(host.c_str()) != 0) {
     posix_layer::SetErrorForPath(errno, host);
     return FALSE;
@@ -458,7 +512,7 @@ BOOL DeleteFileW(LPCWSTR path) {
   return TRUE;
 }
 
-BOOL MoveFileExW(LPCWSTR existing, LPCWSTR new_name, DWORD flags) {
+BOOL MoveFileW(LPCWSTR existing, LPCWSTR new_name) {
   if (existing == nullptr || new_name == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -466,25 +520,53 @@ BOOL MoveFileExW(LPCWSTR existing, LPCWSTR new_name, DWORD flags) {
   const std::string from = posix_layer::HostPath(existing);
   const std::string to = posix_layer::HostPath(new_name);
   struct stat st;
-  if ((flags & MOVEFILE_REPLACE_EXISTING) == 0 && sys::Stat(to.c_str(), &st) == 0) {
+  if (sys::Stat(to.c_str(), &st) == 0) {
     SetLastError(ERROR_ALREADY_EXISTS);
     return FALSE;
   }
-  if (sys::Rename(from.c_str(), to.c_str()) != 0) {
-    // ENOENT names either side: the source, or the target's folder.
-    const int error = errno;
-    const bool source_missing = error == ENOENT && sys::Stat(from.c_str(), &st) != 0;
-    posix_layer::SetErrorForPath(error, source_missing ? from : to);
+  const DWORD refused = posix_layer::RefusalOfRename(from, ERROR_SHARING_VIOLATION);
+  if (refused != ERROR_SUCCESS) {
+    SetLastError(refused);
     return FALSE;
   }
-  // The new name is durable only once its folder is: rename(2) changes the
-  // folder, and a sync of the file alone does not write that change.
-  if ((flags & MOVEFILE_WRITE_THROUGH) != 0 && !posix_layer::SyncParentFolder(to)) {
-    posix_layer::SetLastErrorFromErrno(errno);
-    return FALSE;
-  }
-  return TRUE;
+  return posix_layer::RenameDurably(from, to);
 }
+
+BOOL DeleteAndRenameFile(LPCWSTR dest, LPCWSTR source) {
+  if (dest == nullptr || source == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (!posix_layer::g_delete_and_rename_supported) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return FALSE;
+  }
+  const std::string to = posix_layer::HostPath(dest);
+  const std::string from = posix_layer::HostPath(source);
+  struct stat st;
+  for (const std::string* host : {&to, &from}) {
+    if (sys::Stat(host->c_str(), &st) != 0) {
+      posix_layer::SetErrorForPath(errno, *host);
+      return FALSE;
+    }
+  }
+  DWORD refused = posix_layer::RefusalOfRename(to, ERROR_ACCESS_DENIED);
+  if (refused == ERROR_SUCCESS)
+    refused = posix_layer::RefusalOfRename(from, ERROR_SHARING_VIOLATION);
+  if (refused != ERROR_SUCCESS) {
+    SetLastError(refused);
+    return FALSE;
+  }
+  return posix_layer::RenameDurably(from, to);
+}
+
+namespace platform_test {
+
+void SetDeleteAndRenameSupported(bool supported) {
+  posix_layer::g_delete_and_rename_supported = supported;
+}
+
+}  // namespace platform_test
 
 DWORD GetFileAttributesW(LPCWSTR path) {
   if (path == nullptr) {

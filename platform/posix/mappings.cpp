@@ -461,6 +461,10 @@ LPVOID MapViewOfFile(HANDLE handle, DWORD desired_access, DWORD offset_high, DWO
 }
 
 BOOL FlushViewOfFile(LPCVOID base, SIZE_T bytes) {
+  if (bytes == 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
   size_t length = 0;
   {
     std::lock_guard<std::mutex> lock(posix_layer::g_views_mutex);
@@ -471,7 +475,7 @@ BOOL FlushViewOfFile(LPCVOID base, SIZE_T bytes) {
     }
     length = it->second.length;
   }
-  if (bytes != 0 && bytes < length) length = bytes;
+  if (bytes < length) length = bytes;
   if (sys::Msync(const_cast<void*>(base), length) != 0) {
     posix_layer::SetLastErrorFromErrno(errno);
     return FALSE;

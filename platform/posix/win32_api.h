@@ -63,6 +63,7 @@ typedef struct SecurityAttributes* LPSECURITY_ATTRIBUTES;  // never dereferenced
 #define GENERIC_WRITE 0x40000000u
 #define FILE_SHARE_READ 0x1u
 #define FILE_SHARE_WRITE 0x2u
+#define FILE_SHARE_DELETE 0x4u
 #define CREATE_NEW 1u
 #define CREATE_ALWAYS 2u
 #define OPEN_EXISTING 3u
@@ -77,8 +78,6 @@ typedef struct SecurityAttributes* LPSECURITY_ATTRIBUTES;  // never dereferenced
 #define FILE_BEGIN 0u
 #define FILE_CURRENT 1u
 #define FILE_END 2u
-#define MOVEFILE_REPLACE_EXISTING 0x1u
-#define MOVEFILE_WRITE_THROUGH 0x8u
 
 #define PAGE_READONLY 0x2u
 #define PAGE_READWRITE 0x4u
@@ -100,6 +99,7 @@ typedef struct SecurityAttributes* LPSECURITY_ATTRIBUTES;  // never dereferenced
 #define ERROR_WRITE_FAULT 29L
 #define ERROR_GEN_FAILURE 31L
 #define ERROR_SHARING_VIOLATION 32L
+#define ERROR_LOCK_VIOLATION 33L
 #define ERROR_SHARING_BUFFER_EXCEEDED 36L
 #define ERROR_HANDLE_EOF 38L
 #define ERROR_HANDLE_DISK_FULL 39L
@@ -136,7 +136,9 @@ void SetLastError(DWORD error);
 
 // Share modes are honoured between all openers of a file, in this process
 // and in others (open-file-description locks): FILE_SHARE_READ lets other
-// readers in; a writer or share mode 0 holds the file alone.
+// readers in; a writer or share mode 0 holds the file alone; an opener
+// without FILE_SHARE_DELETE keeps the file from being renamed, replaced or
+// deleted while it holds it, as Windows does.
 HANDLE CreateFileW(LPCWSTR path, DWORD desired_access, DWORD share_mode,
                    LPSECURITY_ATTRIBUTES security, DWORD creation_disposition,
                    DWORD flags_and_attributes, HANDLE template_file);
@@ -153,11 +155,23 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD to_write, LPDWORD written, voi
 // Writes the file's data and size through to the disk (fsync).
 BOOL FlushFileBuffers(HANDLE file);
 BOOL CloseHandle(HANDLE handle);
+// Fails with ERROR_SHARING_VIOLATION while another opener holds the file
+// without FILE_SHARE_DELETE.
 BOOL DeleteFileW(LPCWSTR path);
-// rename(2): replaces `new_name` in one step when MOVEFILE_REPLACE_EXISTING is
-// given (else fails with ERROR_ALREADY_EXISTS); MOVEFILE_WRITE_THROUGH also
-// syncs the folder, so the new name survives a power cut once this returns.
-BOOL MoveFileExW(LPCWSTR existing, LPCWSTR new_name, DWORD flags);
+// CE's rename: fails with ERROR_ALREADY_EXISTS when `new_name` exists (CE has
+// no MoveFileEx, so nothing is ever replaced by a move), and with
+// ERROR_SHARING_VIOLATION while another opener holds `existing` without
+// FILE_SHARE_DELETE. The folder is synced, so the new name survives a power
+// cut once this returns; a failed sync reports failure after the rename.
+BOOL MoveFileW(LPCWSTR existing, LPCWSTR new_name);
+// CE's replacement of a file's content: `source` takes the place of `dest`
+// in one step and is gone. Both must exist (ERROR_FILE_NOT_FOUND otherwise);
+// a `dest` that another opener holds without FILE_SHARE_DELETE, or that is
+// mapped, is refused with ERROR_ACCESS_DENIED, as Windows refuses a rename
+// over it; a held `source` with ERROR_SHARING_VIOLATION. Synced like
+// MoveFileW. Tests can make it report ERROR_NOT_SUPPORTED, as on a volume
+// whose file system does not export it (platform/test_hooks.h).
+BOOL DeleteAndRenameFile(LPCWSTR dest, LPCWSTR source);
 DWORD GetFileAttributesW(LPCWSTR path);
 BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
 
@@ -179,9 +193,17 @@ HANDLE OpenFileMappingW(DWORD desired_access, BOOL inherit, LPCWSTR name);
 LPVOID MapViewOfFile(HANDLE mapping, DWORD desired_access, DWORD offset_high, DWORD offset_low,
                      SIZE_T bytes);
 BOOL UnmapViewOfFile(LPCVOID base);
-// Writes the view's changed pages to the file (msync MS_SYNC); 0 bytes means
-// the rest of the view from `base`.
+// Writes the view's changed pages to the file (msync MS_SYNC). CE's rule
+// holds: the byte count cannot be 0 (ERROR_INVALID_PARAMETER), where desktop
+// Windows would take 0 as the rest of the view.
 BOOL FlushViewOfFile(LPCVOID base, SIZE_T bytes);
+
+// ---- Time (platform/posix/time.cpp) ------------------------------------------
+
+// Milliseconds since an arbitrary start, wrapping at 2^32 as on Windows.
+DWORD GetTickCount();
+// Suspends the calling thread for at least `milliseconds`.
+void Sleep(DWORD milliseconds);
 
 // ---- Strings (platform/posix/strings.cpp) -------------------------------------
 

@@ -40,6 +40,25 @@ inline HANDLE CreateFileForMappingW(LPCWSTR path, DWORD desired_access, DWORD sh
                      flags_and_attributes, template_file);
 }
 
+// CE replaces the content of an existing file with another in one step
+// (the object store, and file systems that export it); desktop Windows does
+// the same with a rename over the file. CE's rule is kept: both files must
+// exist. A test can make it answer as a volume without it does.
+namespace win32_shims {
+extern bool g_delete_and_rename_supported;
+}  // namespace win32_shims
+inline BOOL DeleteAndRenameFile(LPCWSTR dest, LPCWSTR source) {
+  if (!win32_shims::g_delete_and_rename_supported) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return FALSE;
+  }
+  if (GetFileAttributesW(dest) == INVALID_FILE_ATTRIBUTES ||
+      GetFileAttributesW(source) == INVALID_FILE_ATTRIBUTES) {
+    return FALSE;
+  }
+  return MoveFileExW(source, dest, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
 // The shell: CE's ceshell.dll exports, by ordinals 12, 10 and 11, the same
 // three calls as the desktop shell's SHGetMalloc, SHGetSpecialFolderLocation
 // and SHGetPathFromIDListW.

@@ -117,4 +117,18 @@ TEST(IniOpen_Faults, EveryFailedCallReleasesWhatItHeld) {
   }
 }
 
+// The view is written to the disk by its flush alone (closing the file does
+// not reach it): a failed flush must reach the caller, who then keeps the
+// old file.
+TEST(IniOpen_Faults, AFailedFlushOfTheViewFailsTheClose) {
+  if (!platform_fault::FaultHookAvailable()) GTEST_SKIP() << "no fault hook on this platform";
+  TempDir dir;
+  IniFile ini;
+  ASSERT_EQ(1, ini.IniOpen((dir / TEXT("w.ini")).c_str(), GENERIC_WRITE, kIniWriteRoom));
+  ASSERT_EQ(1, ini.IniSetString(TEXT("A"), TEXT("k"), TEXT("v")));
+  platform_fault::FailNthCall(1);  // the flush is the first call of the close
+  EXPECT_EQ(FALSE, ini.IniClose());
+  platform_fault::Reset();
+}
+
 }  // namespace

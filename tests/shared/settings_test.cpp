@@ -13,6 +13,8 @@
 
 #include "paths/path_utils.h"
 #include "platform/fault.h"
+#include "platform/test_hooks.h"
+#include "shared/settings_files.h"
 #include "tests/fault_loop.h"
 #include "tests/shared/test_env.h"
 #include "tests/test_support.h"
@@ -207,59 +209,173 @@ TEST_F(SettingsTest, Settings_DamagedRecordTakesItsOwnDefaultsOnly) {
   }
 }
 
-TEST_F(SettingsTest, Settings_WriteBackWritesTheRecordsAndKeepsEveryOtherKey) {
+TEST_F(SettingsTest, Settings_WriteBackReplacesItsRecordsAndKeepsEveryOtherLine) {
   Load();
   // What the server would change, and the last byte of the Latin entry.
   Block()->Header.Word60 = 0x01020304;
   Block()->Entries[1].Reserved140[31] = 0xEE;
-  const auto written = [&](const std::string& carried) {
+  const auto line = [&](const char* key, size_t offset, size_t count) {
+    return std::string(key) + "=" + RecordText(BytesOf(Block(), offset, count)) + "\r\n";
+  };
+  const std::string option = line("option", 0, 92), chinese = line("SCRange", 92, 172),
+                    latin = line("LatinRange", 264, 172), extend = line("Extend", 1996, 8);
+  const auto written = [&](const std::string& expected) {
     EXPECT_EQ(1, WriteBackSettings(&section_));
     Bytes file;
     EXPECT_TRUE(test_support::ReadFileBytes(SettingsFile(), &file));
-    return FirstDifference(file, Utf16(RecordsText(Block()) + carried));
+    return FirstDifference(file, Utf16(expected));
   };
-  EXPECT_EQ("", written(""));  // no file yet
+  EXPECT_EQ("", written(RecordsText(Block())));  // no file yet
+  Bytes standard;
+  ASSERT_TRUE(test_support::ReadFileBytes(SettingsFile(), &standard));
+  EXPECT_EQ(1896u, standard.size());
   struct Case {
     Bytes old_file;
-    const char* carried;  // into "[option]" after the records, then the other sections
+    std::string expected;
   };
   const Case cases[] = {
-      {Utf16("[option]\r\nNumRange=0000300030\r\nSCRange=00\r\n"), "NumRange=0000300030\r\n"},
-      // Blanks and quotes as the reader saw them; a key that looks like a
-      // comment stays a key; comments go.
-      {Utf16("; note\n[User]\nName = \" a \"\n ;odd=1\nQ=\"\"x\"\"\n[OPTION]\nextend=1\nX=\n"),
-       "X=\r\n[User]\r\nName=\" a \"\r\n ;odd=1\r\nQ=\"\"x\"\"\r\n"},
-      {{0x41, 0x00, 0x42}, ""},  // odd size: nothing any load could read
+      // 0: records replaced where they stand, the missing ones added after them.
+      {Utf16("[option]\r\nNumRange=0000300030\r\nSCRange=00\r\n"),
+       "[option]\r\nNumRange=0000300030\r\n" + chinese + option + latin + extend},
+      // 1: comments, blank lines, an empty and a repeated section, blanks
+      // and quotes, a key that looks like a comment: all kept as they stood.
+      {Utf16("; note\n\n[Empty]\n[OPTION]\nextend=1\n# c\n\n[User]\nName = \" a \"\n ;odd=1\n"
+             "[option]\nSCRange=1\n[User]\nK=2"),
+       "; note\n\n[Empty]\n[OPTION]\n" + extend + option + chinese + latin +
+           "# c\n\n[User]\nName = \" a \"\n ;odd=1\n[option]\nSCRange=1\n[User]\nK=2"},
+      // 2: no section of its own, no line break at the end.
+      {Utf16("[User]\nK=1"), "[User]\nK=1\r\n[option]\r\n" + option + chinese + latin + extend},
+      {{0x41, 0x00, 0x42}, RecordsText(Block())},  // 3: odd size: nothing any load could read
   };
-  for (const Case& c : cases) {
-    ASSERT_TRUE(test_support::WriteFileBytes(SettingsFile(), c.old_file));
-    EXPECT_EQ("", written(c.carried)) << c.carried;
+  for (size_t row = 0; row < std::size(cases); ++row) {
+    ASSERT_TRUE(test_support::WriteFileBytes(SettingsFile(), cases[row].old_file));
+    EXPECT_EQ("", written(cases[row].expected)) << "row " << row;
   }
 }
 
+// Another program holds the settings file: at start the load does not see
+// it, at exit the replacement is refused. Nothing the person had or chose
+// is lost, and the next start finds what was confirmed.
+TEST_F(SettingsTest, Settings_HeldFileLosesNothing) {
+  std::string old_text = "; kept\r\n[option]\r\n";
+  for (const Record& r : Records()) old_text += r.key + "=" + RecordText(r.value) + "\r\n";
+  const Bytes old_file = Utf16(old_text);
+  const auto hold = [&](DWORD share) {
+    HANDLE h = CreateFileW(SettingsFile().c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(INVALID_HANDLE_VALUE, h);
+    return h;
+  };
+  const auto file_bytes = [](const WString& path) {
+    Bytes bytes;
+    test_support::ReadFileBytes(path, &bytes);
+    return bytes;
+  };
+  // Held with share mode 0 while the tool starts: every record takes its
+  // defaults, and none of them may reach the file.
+  Load(old_text);
+  HANDLE holder = hold(0);
+  Load();
+  CloseHandle(holder);
+  EXPECT_EQ(kLangSimplifiedChinese, Block()->Entries[0].LangId);  // the defaults, not 0x...
+  EXPECT_EQ(1, WriteBackSettings(&section_));
+  EXPECT_EQ("", FirstDifference(file_bytes(SettingsFile()), old_file)) << "closed unconfirmed";
+  // A confirmed Latin entry is written; the other records stay as the file has them.
+  Block()->Entries[1].FontSize = 0x33;
+  NoteRecordConfirmed(kLatinRangeRecord);
+  EXPECT_EQ(1, WriteBackSettings(&section_));
+  PreferenceBlock loaded = {};
+  EXPECT_EQ(kSettingsFileRead, LoadSettingsFile(SettingsFile().c_str(), &loaded, nullptr));
+  for (const Record& r : Records()) {
+    const Bytes expected =
+        r.key == "LatinRange" ? BytesOf(Block(), r.offset, r.value.size()) : r.value;
+    EXPECT_EQ("", FirstDifference(BytesOf(&loaded, r.offset, r.value.size()), expected)) << r.key;
+  }
+
+  // Held without share-delete at exit, twice: the newest complete file
+  // waits beside it, the load reads it, and the next start puts it in place.
+  Load(old_text);
+  SettingsFiles files;
+  ASSERT_TRUE(MakeSettingsFiles(SettingsFile().c_str(), &files));
+  holder = hold(FILE_SHARE_READ);
+  Block()->Entries[0].FontSize = 0x44;
+  EXPECT_EQ(kSettingsPending, WriteSettingsFile(files.file, Block()));
+  Block()->Entries[0].FontSize = 0x55;
+  EXPECT_EQ(kSettingsPending, WriteSettingsFile(files.file, Block()));
+  EXPECT_EQ("", FirstDifference(file_bytes(files.file), old_file));
+  EXPECT_EQ(files.pending, WString(CurrentSettingsFile(files)));
+  std::memset(&loaded, 0, sizeof(loaded));
+  EXPECT_EQ(kSettingsFileRead, LoadSettingsFile(files.file, &loaded, nullptr));
+  EXPECT_EQ(0x55u, loaded.Entries[0].FontSize);
+  CloseHandle(holder);
+  const Bytes pending = file_bytes(files.pending);
+  Load();
+  EXPECT_EQ(0x55u, Block()->Entries[0].FontSize);
+  EXPECT_EQ("", FirstDifference(file_bytes(files.file), pending));
+  EXPECT_FALSE(test_support::PathExists(files.pending));
+}
+
 // Every system call of the write-back fails in turn, and the process is
-// ended at each in turn: the file is always the whole old one or the whole
-// new one, and a temporary file left behind goes with the next write-back.
-TEST_F(SettingsTest, Settings_WriteBackLeavesOldOrNewAtEveryCall) {
+// ended at each in turn, with DeleteAndRenameFile and with the moves of a
+// volume without it, over a settings file and over a pending one: before
+// the commit a load finds the old bytes exactly, from it on the new ones,
+// and the recovery of the next start leaves the settings file alone with
+// them.
+TEST_F(SettingsTest, Settings_WriteBackIsOldThenNewAtEveryCall) {
   if (!platform_fault::FaultHookAvailable()) GTEST_SKIP() << "no fault hook on this platform";
   Load();
-  const Bytes old_file = Utf16("[option]\r\nNumRange=0000300030\r\n[User]\r\nK=V\r\n");
-  ASSERT_TRUE(test_support::WriteFileBytes(SettingsFile(), old_file));
-  ASSERT_EQ(1, WriteSettingsFile(SettingsFile().c_str(), Block()));
-  Bytes new_file;
-  ASSERT_TRUE(test_support::ReadFileBytes(SettingsFile(), &new_file));
-  const auto check = [&](long n, bool completed) {
-    Bytes file;
-    ASSERT_TRUE(test_support::ReadFileBytes(SettingsFile(), &file)) << "call " << n;
-    EXPECT_TRUE(file == new_file || (!completed && file == old_file))
-        << "call " << n << ": " << FirstDifference(file, old_file);
-    EXPECT_FALSE(completed && test_support::PathExists(DataDir() + TEXT("Config\\Settings.tmp")));
-    ASSERT_TRUE(test_support::WriteFileBytes(SettingsFile(), old_file));
-  };
-  const auto write_back = [&] { WriteBackSettings(&section_); };
-  const long calls = fault_loop::ForEachFailedCall(write_back, check);
-  EXPECT_GE(calls, 20);
-  EXPECT_EQ(calls, fault_loop::ForEachCrash(write_back, check));
+  SettingsFiles files;
+  ASSERT_TRUE(MakeSettingsFiles(SettingsFile().c_str(), &files));
+  const Bytes old_file = Utf16("; note\r\n[option]\r\nNumRange=0000300030\r\n[User]\r\nK=V\r\n");
+  const WString names[] = {files.file, files.temp, files.pending, files.file_aside,
+                           files.pending_aside};
+  for (const bool supported : {true, false}) {
+    for (const WCHAR* old_name : {files.file, files.pending}) {
+      SCOPED_TRACE(std::string(supported ? "DeleteAndRenameFile" : "moves") + ", old file " +
+                   test_support::ToUtf8(old_name));
+      const auto reset = [&] {
+        for (const WString& name : names) DeleteFileW(name.c_str());
+        ASSERT_TRUE(test_support::WriteFileBytes(old_name, old_file));
+        // An older settings file under a pending one.
+        if (old_name != files.file) ASSERT_TRUE(test_support::WriteFileBytes(files.file, {1, 2}));
+      };
+      platform_test::SetDeleteAndRenameSupported(supported);
+      reset();
+      ASSERT_EQ(1, WriteSettingsFile(files.file, Block()));
+      Bytes new_file;
+      ASSERT_TRUE(test_support::ReadFileBytes(files.file, &new_file));
+      reset();
+      bool committed = false;
+      int result = 0;
+      const auto check = [&](long n, bool) {
+        Bytes current;
+        ASSERT_TRUE(test_support::ReadFileBytes(CurrentSettingsFile(files), &current));
+        // A failed call either stopped the write-back before its commit
+        // (result 0) or was got over; a crash cannot be got over.
+        committed = result != 0 && (result > 0 || committed || current == new_file);
+        EXPECT_EQ("", FirstDifference(current, committed ? new_file : old_file)) << "call " << n;
+        RecoverSettingsFiles(files, 0);
+        Bytes settled;
+        ASSERT_TRUE(test_support::ReadFileBytes(files.file, &settled));
+        EXPECT_EQ(current, settled) << "call " << n;
+        for (const WString& name : names) {
+          EXPECT_TRUE(name == files.file || !test_support::PathExists(name))
+              << "call " << n << ": " << test_support::ToUtf8(name) << " is left";
+        }
+        reset();
+      };
+      const auto write_back = [&] { result = WriteSettingsFile(files.file, Block()); };
+      const long calls = fault_loop::ForEachFailedCall(write_back, check);
+      EXPECT_GE(calls, 20);
+      EXPECT_TRUE(committed);
+      committed = false;
+      result = -1;
+      EXPECT_EQ(calls,
+                fault_loop::ForEachCrash([&] { WriteSettingsFile(files.file, Block()); }, check));
+      EXPECT_TRUE(committed);
+    }
+  }
+  platform_test::SetDeleteAndRenameSupported(true);
 }
 
 TEST(Settings_NoView, LoadAndWriteBackAreHarmless) {

@@ -11,6 +11,7 @@
 
 #include "paths/directories.h"
 #include "paths/path_utils.h"
+#include "shared/settings_files.h"
 #include "tools/recoctl/block_decoder.h"
 #include "tools/recoctl/live_commands.h"
 
@@ -171,10 +172,18 @@ int Write(const LoadedSettings& loaded, bool with_num_range) {
                "); it is written with its defaults\n");
     }
   }
-  if (!WriteSettingsFile(loaded.path.c_str(), loaded.block.get(), with_num_range)) {
+  const DWORD records = kWriteBackRecords | (with_num_range ? RecordBit(kNumRangeRecord) : 0);
+  const int written =
+      WriteSettingsFile(loaded.path.c_str(), loaded.block.get(), records, kWriteBackWaitMs);
+  if (written == 0) {
     PrintErr("recoctl: could not write " + Narrow(loaded.path.c_str()) + " (error " +
              std::to_string(GetLastError()) + "); the file is as it was\n");
     return kExitNotWritten;
+  }
+  if (written == kSettingsPending) {
+    PrintOut("wrote the new settings beside " + Narrow(loaded.path.c_str()) +
+             ", which another program holds; the next start puts them in its place\n");
+    return kExitDone;
   }
   PrintOut("wrote " + Narrow(loaded.path.c_str()) + "\n");
   return kExitDone;
