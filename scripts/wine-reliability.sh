@@ -2,7 +2,9 @@
 # Under Wine, end to end: the settings write-back of recorange.exe on a full
 # disk, and killed at many instants of its exit. Every run must leave the
 # settings file whole: the old one or the new one, never an empty or
-# zero-filled file, and the program must never fault.
+# zero-filled file, as the next start would read it (a complete new file may
+# wait beside it as Settings.new: shared/settings_files.h), and the program
+# must never fault.
 #
 #   scripts/wine-reliability.sh BUILD_DIR
 #
@@ -57,6 +59,17 @@ run_once off >/dev/null
 config=$(find "$WINEPREFIX/drive_c/users" -path '*System/QXLum/VEQ/Config' -type d | head -n1)
 settings=$config/Settings.ini
 temp=$config/Settings.tmp
+# Every name a write-back passes through.
+leftovers() { ls "$config"/Settings.{tmp,new,bak,nbk} 2>/dev/null; }
+# The file the next start reads: the newest complete one.
+current() {
+  local name
+  for name in new nbk ini bak; do
+    [[ $name == nbk && ! -e $temp ]] && continue
+    [[ -e $config/Settings.$name ]] && { echo "$config/Settings.$name"; return; }
+  done
+  echo "$settings"
+}
 [[ -f $settings ]] || { echo "the program wrote no settings file"; exit 1; }
 work=$(mktemp -d)
 cp "$settings" "$work/off"
@@ -90,7 +103,7 @@ full_disk() {
     fi
     run_once on
     status=$?
-    if [[ $status == 0 ]] && cmp -s "$settings" "$work/old" && [[ ! -e $temp ]]; then
+    if [[ $status == 0 ]] && cmp -s "$settings" "$work/old" && [[ -z $(leftovers) ]]; then
       pass "full disk, $free bytes free: exit 0, old file intact"
     else
       fail "full disk, $free bytes free: exit $status, $(cmp "$settings" "$work/old" 2>&1)"
@@ -103,13 +116,13 @@ full_disk() {
 # write-back began, as seen from here: the moment the temporary file appears
 # or the settings file changes (a timing from the confirmation would be
 # swamped by the close, whose time varies by more than the write-back takes).
-# The file is then the old one or the new one; the next normal run starts
-# from it and removes any temporary file left behind.
+# The file the next start reads is then the old one or the new one; the next
+# normal run starts from it and leaves no other name behind.
 kills() {
-  local run delay state ok_pid i
+  local run delay state ok_pid i read_by_load
   for ((run = 1; run <= kill_runs; run++)); do
+    rm -f "$config"/Settings.*
     cp "$work/off" "$settings"
-    rm -f "$temp"
     touch -d '-1 second' "$settings"
     touch "$work/mark"
     open_page || { fail "kill $run: the page did not open"; kill -9 "$page_pid"; continue; }
@@ -119,21 +132,22 @@ kills() {
     delay=$(((run - 1) * 100))
     ctl page ok &
     ok_pid=$!
-    until [[ -e $temp || $settings -nt $work/mark ]] || ! kill -0 "$page_pid" 2>/dev/null; do :; done
+    until [[ -n $(leftovers) || $settings -nt $work/mark ]] || ! kill -0 "$page_pid" 2>/dev/null; do :; done
     for ((i = 0; i < delay; i++)); do :; done
     kill -9 "$page_pid" 2>/dev/null && state="killed" || state="had ended"
     wait "$page_pid" 2>/dev/null
     wait "$ok_pid" 2>/dev/null
-    if cmp -s "$settings" "$work/off"; then
+    read_by_load=$(current)
+    if cmp -s "$read_by_load" "$work/off"; then
       pass "kill $delay turns into the write-back ($state): old file"
-    elif cmp -s "$settings" "$work/on"; then
-      pass "kill $delay turns into the write-back ($state): new file"
+    elif cmp -s "$read_by_load" "$work/on"; then
+      pass "kill $delay turns into the write-back ($state): new file (${read_by_load##*/})"
     else
-      fail "kill $delay turns into the write-back ($state): $(wc -c <"$settings") bytes, neither old nor new"
+      fail "kill $delay turns into the write-back ($state): ${read_by_load##*/} has $(wc -c <"$read_by_load") bytes, neither old nor new"
     fi
   done
-  if run_once on && cmp -s "$settings" "$work/on" && [[ ! -e $temp ]]; then
-    pass "a normal run after the kills: new file, no temporary file left"
+  if run_once on && cmp -s "$settings" "$work/on" && [[ -z $(leftovers) ]]; then
+    pass "a normal run after the kills: new file, no other name left"
   else
     fail "a normal run after the kills"
   fi

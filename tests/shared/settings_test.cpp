@@ -367,6 +367,9 @@ TEST_F(SettingsTest, Settings_WriteBackIsOldThenNewAtEveryCall) {
       const auto write_back = [&] { result = WriteSettingsFile(files.file, Block()); };
       const long calls = fault_loop::ForEachFailedCall(write_back, check);
       EXPECT_GE(calls, 20);
+      RecordProperty(std::string(supported ? "calls_replace_" : "calls_moves_") +
+                         (old_name == files.file ? "file" : "pending"),
+                     static_cast<int>(calls));
       EXPECT_TRUE(committed);
       committed = false;
       result = -1;

@@ -16,6 +16,7 @@
 #include "paths/path_utils.h"
 #include "shared/preference_block.h"
 #include "shared/settings.h"
+#include "shared/settings_files.h"
 #include "tools/recoctl/block_decoder.h"
 #include "tools/recoctl/host.h"
 #include "tools/recoctl/live_commands.h"
@@ -217,7 +218,26 @@ Json SettingsFile(const WString& data_dir, std::vector<Problem>* problems,
   json["file"] = Narrow(loaded.path.c_str());
   json["state"] = loaded.state == kSettingsFileRead      ? "read"
                   : loaded.state == kSettingsFileMissing ? "missing (a first start)"
+                  : loaded.state == kSettingsFileHeld    ? "held by another program"
                                                          : "unreadable";
+  // A write-back that found the settings file held by another program left
+  // its complete new file beside it; the next start puts it in place.
+  SettingsFiles files;
+  const LPCWSTR current =
+      MakeSettingsFiles(loaded.path.c_str(), &files) ? CurrentSettingsFile(files) : nullptr;
+  if (current != nullptr && WString(current) != loaded.path) {
+    json["pending"] = Narrow(current);
+    problems->push_back(
+        {"newer settings wait in " + Narrow(current) +
+             ": another program held the settings file when they were saved",
+         "close the program that holds it; the next start of the settings page puts them in "
+         "place (until then they are what the page reads)"});
+  }
+  if (loaded.state == kSettingsFileHeld) {
+    problems->push_back({"the settings file is held by another program and cannot be read",
+                         "close that program; until then a start keeps the file's settings and "
+                         "saves only what is confirmed"});
+  }
   if (loaded.state == kSettingsFileUnreadable) {
     problems->push_back({"the settings file cannot be read (an odd size, or a folder of its name)",
                          "remove it; the next start writes a new one with the defaults"});

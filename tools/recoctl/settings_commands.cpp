@@ -85,6 +85,8 @@ std::string StateText(int state) {
       return "read";
     case kSettingsFileMissing:
       return "missing: every record takes its defaults";
+    case kSettingsFileHeld:
+      return "held by another program: shown with the defaults, which are never written over it";
     default:
       return "unreadable (a folder of that name, or an odd size): every record takes its defaults";
   }
@@ -162,6 +164,11 @@ int RunShow(SettingsArgs args) {
 // replace; notes the damaged records, which are written with the defaults
 // the load gave them.
 int Write(const LoadedSettings& loaded, bool with_num_range) {
+  if (loaded.state == kSettingsFileHeld) {
+    PrintErr("recoctl: " + Narrow(loaded.path.c_str()) +
+             " is held by another program and could not be read; nothing was written\n");
+    return kExitNotWritten;
+  }
   for (int i = 0; i < kSettingsRecordCount; ++i) {
     const RecordResult result = loaded.statuses[i].result;
     const bool damaged =
@@ -350,7 +357,7 @@ LoadedSettings LoadSettings(const WString& path) {
   LoadedSettings loaded;
   loaded.path = path;
   loaded.block = std::make_unique<PreferenceBlock>();
-  loaded.state = LoadSettingsFile(path.c_str(), loaded.block.get(), loaded.statuses);
+  loaded.state = LoadSettingsFile(path.c_str(), loaded.block.get(), loaded.statuses, kLoadWaitMs);
   return loaded;
 }
 
