@@ -6,7 +6,8 @@
 #     a C++ standard header (a bare name such as <cstring>), a quoted one a
 #     file of this repository;
 #   - system code includes nothing from tools/ or tests/;
-#   - nothing outside platform/ includes platform/posix/ or platform/windows/.
+#   - nothing outside platform/ includes platform/posix/, platform/windows/ or
+#     platform/ce/.
 #
 # Prints one line per offending include and exits 1 when there is any.
 #
@@ -42,7 +43,7 @@ grep -E '\.(c|cc|cpp|cxx|h|hh|hpp)$' "$files" | grep -vE '^build/' | tr '\n' '\0
       name = substr(target, 2)
       sub(/[>"].*$/, "", name)
       shown = angle ? "<" name ">" : "\"" name "\""
-      if (file !~ /^platform\// && name ~ /^platform\/(posix|windows)\//) {
+      if (file !~ /^platform\// && name ~ /^platform\/(posix|windows|ce)\//) {
         bad("only platform/ includes a platform'"'"'s own headers")
       }
       if (!system_code) next

@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Checks the layering of the includes, then builds and tests every preset:
-# native, asan, windows (under Wine), a short run of each fuzz target, and
-# clang-tidy over the portable sources. Exits non-zero when anything fails and ends
-# with one line "N passed, N failed[, N skipped]" that sums the results of
-# all phases: each test ctest ran (as its JUnit report gives them), each
-# fuzz target, the lint and the layering check count as one result; a
-# preset that does not configure or build counts as one failure.
+# the Windows CE 5.0 check of the system sources, native, asan, windows
+# (under Wine), a short run of each fuzz target, and clang-tidy over the
+# portable sources. Exits non-zero when anything fails and ends with one
+# line "N passed, N failed[, N skipped]" that sums the results of all
+# phases: each test ctest ran (as its JUnit report gives them), each fuzz
+# target, the lint, the layering check and the CE check count as one result;
+# a preset that does not configure or build counts as one failure.
 #
 # Environment:
 #   RECO_BUILD_ROOT  where the build trees go (default: <repo>/build)
 #   RECO_PRESETS     which phases to run after the layering check, which always
-#                    runs (default: "native asan windows fuzz tidy"; "bench"
-#                    builds the benchmarks)
+#                    runs (default: "ce-check native asan windows fuzz tidy";
+#                    "bench" builds the benchmarks)
 #   RECO_JOBS        parallel jobs for building and testing (default: 2)
 #   RECO_FUZZ_SECONDS  total time for all fuzz targets together (default: 60)
 #   RECO_SKIP_SETUP  set to 1 to skip scripts/setup.sh
@@ -24,7 +25,7 @@ set -uo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo" || exit 1
 build_root=${RECO_BUILD_ROOT:-$repo/build}
-presets=${RECO_PRESETS:-native asan windows fuzz tidy}
+presets=${RECO_PRESETS:-ce-check native asan windows fuzz tidy}
 jobs=${RECO_JOBS:-2}
 fuzz_seconds=${RECO_FUZZ_SECONDS:-60}
 
@@ -131,6 +132,16 @@ run_ctest() {
   total_failed=$((total_failed + failed))
   total_skipped=$((total_skipped + skipped))
   return "$status"
+}
+
+# ---- Windows CE 5.0 conformance --------------------------------------------------
+
+# The system sources compiled for 32-bit ARM against the CE 5.0 declarations
+# of platform/ce, warnings as errors, never linked (cmake/CeCheck.cmake).
+# Configure and build together are one result; the build goes on after a
+# failing file, so that every error is listed.
+ce_check() {
+  configure ce-check && cmake --build "$build_root/ce-check" -j "$jobs" -- -k 0
 }
 
 # ---- Native and sanitizer presets -------------------------------------------------
@@ -287,6 +298,7 @@ phase "layering" count bash scripts/check-layering.sh
 
 for p in $presets; do
   case $p in
+    ce-check) phase "ce-check" count ce_check ;;
     native) native_like native ;;
     asan)
       native_like asan env ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1 \
