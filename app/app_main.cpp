@@ -73,7 +73,7 @@ void AppCleanup() {
   }
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_line*/,
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPWSTR /*command_line*/,
                    int /*show_command*/) {
   if (!AppInit()) return kExitStartupFailed;
 

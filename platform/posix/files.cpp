@@ -147,16 +147,18 @@ DWORD TakeShareLocks(int fd, bool fd_reads, DWORD access, DWORD share_mode) {
 }
 
 // Whether an opener holds the file at `host` without sharing deletion, or
-// this process maps it: ERROR_SUCCESS when nobody does (or there is no such
+// this process maps it (with `any_opener`: whether any opener holds it,
+// CE's rule for a deletion): ERROR_SUCCESS when nobody does (or there is no such
 // file, which the caller's own call then reports), else `refusal`. Asked and
 // acted on in two steps: an opener that comes between them is not refused,
 // which no caller of the system relies on.
-DWORD RefusalOfRename(const std::string& host, DWORD refusal) {
+DWORD RefusalOfRename(const std::string& host, DWORD refusal, bool any_opener = false) {
   const int fd = sys::Open(host.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return errno == ENOENT ? ERROR_SUCCESS : Win32ErrorFromErrno(errno);
   struct stat st;
   DWORD error = ERROR_SUCCESS;
-  const int held = HeldByAnother(fd, kRefusesDelete, 1);
+  const int held =
+      any_opener ? HeldByAnother(fd, 0, kShareBytes) : HeldByAnother(fd, kRefusesDelete, 1);
   if (held != 0) {
     error = held > 0 ? refusal : Win32ErrorFromErrno(errno);
   } else if (sys::Fstat(fd, &st) != 0) {
@@ -500,7 +502,8 @@ BOOL DeleteFileW(LPCWSTR path) {
     return FALSE;
   }
   const std::string host = posix_layer::HostPath(path);
-  const DWORD refused = posix_layer::RefusalOfRename(host, ERROR_SHARING_VIOLATION);
+  // CE refuses to delete a file that is open at all, whatever it shares.
+  const DWORD refused = posix_layer::RefusalOfRename(host, ERROR_SHARING_VIOLATION, true);
   if (refused != ERROR_SUCCESS) {
     SetLastError(refused);
     return FALSE;

@@ -155,8 +155,9 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD to_write, LPDWORD written, voi
 // Writes the file's data and size through to the disk (fsync).
 BOOL FlushFileBuffers(HANDLE file);
 BOOL CloseHandle(HANDLE handle);
-// Fails with ERROR_SHARING_VIOLATION while another opener holds the file
-// without FILE_SHARE_DELETE.
+// Fails with ERROR_SHARING_VIOLATION while another opener holds the file,
+// whatever it shares: CE's rule, stricter than Windows' (which lets an
+// opener that shares deleting go on).
 BOOL DeleteFileW(LPCWSTR path);
 // CE's rename: fails with ERROR_ALREADY_EXISTS when `new_name` exists (CE has
 // no MoveFileEx, so nothing is ever replaced by a move), and with

@@ -59,6 +59,12 @@ inline BOOL DeleteAndRenameFile(LPCWSTR dest, LPCWSTR source) {
   return MoveFileExW(source, dest, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
+// CE's WinMain takes the command line in UTF-16; desktop Windows calls that
+// entry wWinMain (linked with -municode) and declares a WinMain of its own
+// with a narrow one. The program keeps CE's name and signature, and this is
+// the one name the layer renames: it is the entry, never a call.
+#define WinMain wWinMain
+
 // The shell: CE's ceshell.dll exports, by ordinals 12, 10 and 11, the same
 // three calls as the desktop shell's SHGetMalloc, SHGetSpecialFolderLocation
 // and SHGetPathFromIDListW.

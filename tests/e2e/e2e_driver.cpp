@@ -5,6 +5,7 @@
 #include "paths/directories.h"
 #include "shared/sections.h"
 #include "shared/settings.h"
+#include "shared/settings_files.h"
 
 namespace e2e {
 namespace {
@@ -119,7 +120,12 @@ void E2ETest::Reset() {
   }
   EXPECT_FALSE(SectionExists(kPreferenceSectionName)) << "the preference section lingers";
   EXPECT_FALSE(SectionExists(kServerSectionName)) << "the server section lingers";
-  DeleteFileW(SettingsPath().c_str());
+  SettingsFiles files;
+  ASSERT_TRUE(MakeSettingsFiles(SettingsPath().c_str(), &files));
+  for (LPCWSTR name :
+       {files.file, files.temp, files.pending, files.file_aside, files.pending_aside}) {
+    DeleteFileW(name);
+  }
 }
 
 Output E2ETest::Recoctl(const std::string& args) {

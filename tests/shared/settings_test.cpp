@@ -102,7 +102,7 @@ class SettingsTest : public ::testing::Test {
       ASSERT_TRUE(test_support::WriteFileBytes(SettingsFile(), Utf16(lines)));
     }
     std::memset(Block(), 0, sizeof(PreferenceBlock));
-    EXPECT_EQ(1, LoadRecoSettings(&section_, DataDir().c_str()));
+    LoadRecoSettings(&section_, DataDir().c_str());
   }
 
   test_support::TempDir dir_;
@@ -220,7 +220,7 @@ TEST_F(SettingsTest, Settings_WriteBackReplacesItsRecordsAndKeepsEveryOtherLine)
   const std::string option = line("option", 0, 92), chinese = line("SCRange", 92, 172),
                     latin = line("LatinRange", 264, 172), extend = line("Extend", 1996, 8);
   const auto written = [&](const std::string& expected) {
-    EXPECT_EQ(1, WriteBackSettings(&section_));
+    WriteBackSettings(&section_);
     Bytes file;
     EXPECT_TRUE(test_support::ReadFileBytes(SettingsFile(), &file));
     return FirstDifference(file, Utf16(expected));
@@ -278,12 +278,12 @@ TEST_F(SettingsTest, Settings_HeldFileLosesNothing) {
   Load();
   CloseHandle(holder);
   EXPECT_EQ(kLangSimplifiedChinese, Block()->Entries[0].LangId);  // the defaults, not 0x...
-  EXPECT_EQ(1, WriteBackSettings(&section_));
+  WriteBackSettings(&section_);
   EXPECT_EQ("", FirstDifference(file_bytes(SettingsFile()), old_file)) << "closed unconfirmed";
   // A confirmed Latin entry is written; the other records stay as the file has them.
   Block()->Entries[1].FontSize = 0x33;
   NoteRecordConfirmed(kLatinRangeRecord);
-  EXPECT_EQ(1, WriteBackSettings(&section_));
+  WriteBackSettings(&section_);
   PreferenceBlock loaded = {};
   EXPECT_EQ(kSettingsFileRead, LoadSettingsFile(SettingsFile().c_str(), &loaded, nullptr));
   for (const Record& r : Records()) {
@@ -383,9 +383,9 @@ TEST_F(SettingsTest, Settings_WriteBackIsOldThenNewAtEveryCall) {
 
 TEST(Settings_NoView, LoadAndWriteBackAreHarmless) {
   PreferenceSection unopened;
-  EXPECT_EQ(1, LoadRecoSettings(&unopened, TEXT("\\nowhere")));
-  EXPECT_EQ(1, WriteBackSettings(&unopened));
-  EXPECT_EQ(1, LoadRecoSettings(nullptr, nullptr));
+  LoadRecoSettings(&unopened, TEXT("\\nowhere"));
+  WriteBackSettings(&unopened);
+  LoadRecoSettings(nullptr, nullptr);
   EXPECT_EQ(nullptr, FindLanguageEntry(nullptr, 2052));
 }
 
