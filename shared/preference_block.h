@@ -18,32 +18,33 @@
 
 // Header record, block offset 0, 92 bytes; stored as one byte record under
 // the key "option". Words without a name are the server's settings: the tool
-// gives them their defaults and otherwise carries them unchanged.
+// gives them their defaults (kHeaderDefaults, shared/settings.h) and
+// otherwise carries them unchanged.
 struct HeaderRecord {
-  DWORD Word0;         // 0: server setting, default 0
-  DWORD Word4;         // 4: server setting, default 0
-  DWORD Word8;         // 8: server setting, default 15
-  DWORD Word12;        // 12: server setting, default 2
-  DWORD Word16;        // 16: server setting, default 30
-  DWORD Word20;        // 20: server setting, default 0x0A30C000
-  DWORD Word24;        // 24: server setting, default 300
-  DWORD Word28;        // 28: server setting, default 6
-  DWORD Word32;        // 32: server setting, default 0
-  DWORD Word36;        // 36: server setting, default 0
-  DWORD Word40;        // 40: server setting, default 0
-  DWORD Word44;        // 44: server setting, default 1
+  DWORD Word0;         // 0: server setting
+  DWORD Word4;         // 4: server setting
+  DWORD Word8;         // 8: server setting
+  DWORD Word12;        // 12: server setting
+  DWORD Word16;        // 16: server setting
+  DWORD Word20;        // 20: server setting
+  DWORD Word24;        // 24: server setting
+  DWORD Word28;        // 28: server setting
+  DWORD Word32;        // 32: server setting
+  DWORD Word36;        // 36: server setting
+  DWORD Word40;        // 40: server setting
+  DWORD Word44;        // 44: server setting
   LONG MenuLangIndex;  // 48: index of the interface language in MenuLangTable
   DWORD RecoLangId;    // 52: current recognition language; low 16 bits choose the
                        // page
-  DWORD Word56;        // 56: server setting, default 0
-  DWORD Word60;        // 60: server setting, default 0
-  DWORD Word64;        // 64: server setting, default 20
-  DWORD Word68;        // 68: server setting, default 0
+  DWORD Word56;        // 56: server setting
+  DWORD Word60;        // 60: server setting
+  DWORD Word64;        // 64: server setting
+  DWORD Word68;        // 68: server setting
   DWORD Hotkey;        // 72: hot key code of the input method
-  DWORD Word76;        // 76: server setting, default 0
-  DWORD Word80;        // 80: server setting, default 0
-  DWORD Word84;        // 84: server setting, default 0
-  DWORD Word88;        // 88: server setting, default 0
+  DWORD Word76;        // 76: server setting
+  DWORD Word80;        // 80: server setting
+  DWORD Word84;        // 84: server setting
+  DWORD Word88;        // 88: server setting
 };
 
 static_assert(sizeof(HeaderRecord) == 92, "HeaderRecord size");

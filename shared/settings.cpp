@@ -34,10 +34,6 @@ const WCHAR kHotkeyValue[] = TEXT("Hotkey");
 // "宋体", the face every entry starts with.
 const WCHAR kDefaultFontName[] = {0x5B8B, 0x4F53, 0};
 
-constexpr DWORD kDefaultHotkey = 96;
-constexpr DWORD kDefaultNumRange = 0x300000;
-constexpr DWORD kDefaultExtendWord0 = 0xFFFFFFFF;
-constexpr DWORD kDefaultExtendSize = 16;
 // The entry word at 120 has no documented default; the recognizer treats 0
 // as its own default.
 constexpr DWORD kDefaultWord120 = 0;
@@ -165,10 +161,9 @@ void SetHeaderDefaults(PreferenceBlock* block) {
   if (block == nullptr) return;
   HeaderRecord* header = &block->Header;
   std::memset(header, 0, sizeof(*header));
-  header->Word8 = 15;
-  header->Word16 = 30;
-  header->Word4 = 0;
-  header->Word12 = 2;
+  for (const HeaderDefault& word : kHeaderDefaults) {
+    std::memcpy(reinterpret_cast<BYTE*>(header) + word.offset, &word.value, sizeof(word.value));
+  }
   block->Word1992 = 0;
   if (GetUserDefaultLangID() == kLangSimplifiedChinese) {
     header->MenuLangIndex = 0;
@@ -177,11 +172,6 @@ void SetHeaderDefaults(PreferenceBlock* block) {
     header->MenuLangIndex = 1;
     header->RecoLangId = kLangEnglish;
   }
-  header->Word32 = 0;
-  header->Word28 = 6;
-  header->Word24 = 300;
-  header->Word20 = 0x0A30C000;
-  header->Word44 = 1;
   // Up to four bytes of the value, whatever its type; a longer value is not
   // read at all. The value goes through a buffer of its own and is taken
   // only on success: after ERROR_MORE_DATA Windows leaves the buffer's
@@ -197,9 +187,6 @@ void SetHeaderDefaults(PreferenceBlock* block) {
     RegCloseKey(key);
   }
   if (header->Hotkey == 0) header->Hotkey = kDefaultHotkey;
-  header->Word68 = 0;
-  header->Word64 = 20;
-  header->Word88 = 0;
 }
 
 void SetRecordDefaults(int record, PreferenceBlock* block) {

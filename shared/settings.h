@@ -11,6 +11,8 @@
 #ifndef RECO_SHARED_SETTINGS_H_
 #define RECO_SHARED_SETTINGS_H_
 
+#include <cstddef>
+
 #include "platform/platform.h"
 #include "shared/preference_block.h"
 #include "shared/sections.h"
@@ -76,6 +78,25 @@ constexpr int kSettingsFileHeld = -2;
 // them is what the file holds).
 int LoadSettingsFile(LPCWSTR path, PreferenceBlock* block, RecordStatus* statuses,
                      DWORD wait_ms = 0);
+
+// The defaults that are fixed numbers, each defined here once for the load,
+// the write-back and recoctl's help. The header defaults set every header
+// word to 0 but the ones in kHeaderDefaults, the languages (from the user's
+// language) and Hotkey (from the registry, kDefaultHotkey when absent or 0).
+struct HeaderDefault {
+  size_t offset;  // in HeaderRecord
+  DWORD value;
+};
+constexpr HeaderDefault kHeaderDefaults[] = {
+    {offsetof(HeaderRecord, Word8), 15},   {offsetof(HeaderRecord, Word12), 2},
+    {offsetof(HeaderRecord, Word16), 30},  {offsetof(HeaderRecord, Word20), 0x0A30C000},
+    {offsetof(HeaderRecord, Word24), 300}, {offsetof(HeaderRecord, Word28), 6},
+    {offsetof(HeaderRecord, Word44), 1},   {offsetof(HeaderRecord, Word64), 20},
+};
+constexpr DWORD kDefaultHotkey = 96;
+constexpr DWORD kDefaultNumRange = 0x300000;
+constexpr DWORD kDefaultExtendWord0 = 0xFFFFFFFF;
+constexpr DWORD kDefaultExtendSize = 16;
 
 // Gives record `record` of kSettingsRecords in `block` the defaults a
 // rejected value of it gets at load.

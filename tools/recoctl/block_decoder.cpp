@@ -23,32 +23,32 @@ constexpr DWORD kAny = 0xFFFFFFFF;
 #define RECO_HEADER_WORD(name, help) \
   { #name, offsetof(HeaderRecord, name), sizeof(DWORD), FieldKind::kWord, kAny, help }
 constexpr SettingsField kHeaderFields[] = {
-    RECO_HEADER_WORD(Word0, "server setting, default 0"),
-    RECO_HEADER_WORD(Word4, "server setting, default 0"),
-    RECO_HEADER_WORD(Word8, "server setting, default 15"),
-    RECO_HEADER_WORD(Word12, "server setting, default 2"),
-    RECO_HEADER_WORD(Word16, "server setting, default 30"),
+    RECO_HEADER_WORD(Word0, "server setting"),
+    RECO_HEADER_WORD(Word4, "server setting"),
+    RECO_HEADER_WORD(Word8, "server setting"),
+    RECO_HEADER_WORD(Word12, "server setting"),
+    RECO_HEADER_WORD(Word16, "server setting"),
     {"Word20", offsetof(HeaderRecord, Word20), sizeof(DWORD), FieldKind::kHexWord, kAny,
-     "server setting, default 0x0A30C000"},
-    RECO_HEADER_WORD(Word24, "server setting, default 300"),
-    RECO_HEADER_WORD(Word28, "server setting, default 6"),
-    RECO_HEADER_WORD(Word32, "server setting, default 0"),
-    RECO_HEADER_WORD(Word36, "server setting, default 0"),
-    RECO_HEADER_WORD(Word40, "server setting, default 0"),
-    RECO_HEADER_WORD(Word44, "server setting, default 1"),
+     "server setting"},
+    RECO_HEADER_WORD(Word24, "server setting"),
+    RECO_HEADER_WORD(Word28, "server setting"),
+    RECO_HEADER_WORD(Word32, "server setting"),
+    RECO_HEADER_WORD(Word36, "server setting"),
+    RECO_HEADER_WORD(Word40, "server setting"),
+    RECO_HEADER_WORD(Word44, "server setting"),
     {"MenuLangIndex", offsetof(HeaderRecord, MenuLangIndex), sizeof(LONG), FieldKind::kSignedWord,
      kAny, "interface language: index into the interface-language table"},
     {"RecoLangId", offsetof(HeaderRecord, RecoLangId), sizeof(DWORD), FieldKind::kWord, kAny,
      "recognition language; 2052 opens the Chinese page, anything else the Latin page"},
-    RECO_HEADER_WORD(Word56, "server setting, default 0"),
-    RECO_HEADER_WORD(Word60, "server setting, default 0"),
-    RECO_HEADER_WORD(Word64, "server setting, default 20"),
-    RECO_HEADER_WORD(Word68, "server setting, default 0"),
-    RECO_HEADER_WORD(Hotkey, "hot key code of the input method (0 loads as 96)"),
-    RECO_HEADER_WORD(Word76, "server setting, default 0"),
-    RECO_HEADER_WORD(Word80, "server setting, default 0"),
-    RECO_HEADER_WORD(Word84, "server setting, default 0"),
-    RECO_HEADER_WORD(Word88, "server setting, default 0"),
+    RECO_HEADER_WORD(Word56, "server setting"),
+    RECO_HEADER_WORD(Word60, "server setting"),
+    RECO_HEADER_WORD(Word64, "server setting"),
+    RECO_HEADER_WORD(Word68, "server setting"),
+    RECO_HEADER_WORD(Hotkey, "hot key code of the input method (0 loads as the default)"),
+    RECO_HEADER_WORD(Word76, "server setting"),
+    RECO_HEADER_WORD(Word80, "server setting"),
+    RECO_HEADER_WORD(Word84, "server setting"),
+    RECO_HEADER_WORD(Word88, "server setting"),
 };
 #undef RECO_HEADER_WORD
 
@@ -81,12 +81,12 @@ constexpr SettingsField kEntryFields[] = {
 
 constexpr SettingsField kNumRangeFields[] = {
     {"NumRange", 0, sizeof(DWORD), FieldKind::kHexWord, kAny,
-     "recognition range of the numeric mode, default 0x300000"},
+     "recognition range of the numeric mode"},
 };
 constexpr SettingsField kExtendFields[] = {
     {"ExtendWord0", 0, sizeof(DWORD), FieldKind::kHexWord, kAny, "server setting"},
     {"ExtendSize", sizeof(DWORD), sizeof(DWORD), FieldKind::kWord, kAny,
-     "base of the pages' font-size list, default 16"},
+     "base of the pages' font-size list"},
 };
 
 template <size_t N>
@@ -396,6 +396,28 @@ SettingsFields FieldsOfRecord(int record) {
     default:
       return {kExtendFields, sizeof(kExtendFields) / sizeof(kExtendFields[0])};
   }
+}
+
+std::string FieldDefaultText(int record, const SettingsField& field) {
+  DWORD value = 0;
+  const bool header_word = record == kOptionRecord && field.kind != FieldKind::kSignedWord &&
+                           field.offset != offsetof(HeaderRecord, RecoLangId);
+  if (header_word && field.offset == offsetof(HeaderRecord, Hotkey)) {
+    value = kDefaultHotkey;
+  } else if (header_word) {
+    for (const HeaderDefault& word : kHeaderDefaults) {
+      if (word.offset == field.offset) value = word.value;
+    }
+  } else if (record == kNumRangeRecord) {
+    value = kDefaultNumRange;
+  } else if (record == kExtendRecord) {
+    value = field.offset == 0 ? kDefaultExtendWord0 : kDefaultExtendSize;
+  } else {
+    return "";
+  }
+  BYTE bytes[sizeof(HeaderRecord)] = {};
+  std::memcpy(bytes + field.offset, &value, sizeof(value));
+  return FieldValueText(field, bytes);
 }
 
 Json RecordFieldsJson(int record, const PreferenceBlock& block) {

@@ -39,6 +39,10 @@ SettingsFields FieldsOfRecord(int record);
 // back: a word in decimal (0x... for kHexWord), a text in UTF-8, bytes as
 // upper-case hexadecimal digits.
 std::string FieldValueText(const SettingsField& field, const BYTE* record);
+// The value the load gives the field when it is a fixed number (the header
+// words but the languages, "NumRange", "Extend"), as FieldValueText writes
+// it; "" for the fields whose defaults depend on the device or the entry.
+std::string FieldDefaultText(int record, const SettingsField& field);
 // JSON as indented "name: value" lines, lists of scalars on one line.
 std::string JsonAsText(const nlohmann::ordered_json& value);
 

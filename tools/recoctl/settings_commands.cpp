@@ -334,8 +334,10 @@ std::string FieldList() {
     out += "  " + RecordKey(i) + (i == 1 ? " and LatinRange" : "") + ":\n";
     for (size_t f = 0; f < fields.count; ++f) {
       const SettingsField& field = fields.fields[f];
+      const std::string fixed = FieldDefaultText(i, field);
       out += "    " + std::string(field.name) + " (offset " + std::to_string(field.offset) + ", " +
-             std::to_string(field.size) + " bytes): " + field.help + "\n";
+             std::to_string(field.size) + " bytes): " + field.help +
+             (fixed.empty() ? "" : ", default " + fixed) + "\n";
     }
   }
   return out;
