@@ -58,6 +58,11 @@ TEST_F(DirectoriesTest, Directories_InstallDirFromRegistryOrExecutable) {
   EXPECT_FALSE(PathExists(dir_ / TEXT("inst")));
   EXPECT_TRUE(IsDirectory(dir_ / TEXT("c")));
   EXPECT_FALSE(PathExists(dir_ / TEXT("c\\d")));
+  // The root is a path of one character.
+  ASSERT_TRUE(SetPath(REG_SZ, TEXT("\\")));
+  WCHAR root[MAX_PATH] = {0};
+  EXPECT_EQ(1, ResolveInstallDir(root, FALSE));
+  EXPECT_EQ("\\", ToUtf8(root));
 }
 
 TEST_F(DirectoriesTest, Directories_DataDirUnderTheShellFolderOrInstallDir) {
