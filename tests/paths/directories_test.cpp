@@ -31,6 +31,7 @@ class DirectoriesTest : public ::testing::Test {
 };
 
 TEST_F(DirectoriesTest, Directories_InstallDirFromRegistryOrExecutable) {
+  const WString too_long(MAX_PATH, TEXT('x'));
   struct Case {
     DWORD type;
     const WCHAR* relative;  // value under the temporary folder; nullptr: the value is ""
@@ -41,6 +42,7 @@ TEST_F(DirectoriesTest, Directories_InstallDirFromRegistryOrExecutable) {
       {REG_EXPAND_SZ, TEXT("inst\\"), FALSE, false},  // 1: not read
       {REG_SZ, nullptr, FALSE, false},                // 2: empty
       {REG_SZ, TEXT("c\\d"), TRUE, true},             // 3: "c" is made; "d" names a file
+      {REG_SZ, too_long.c_str(), FALSE, false},       // 4: too long: none of it is kept
   };
   WCHAR self[MAX_PATH] = {0};
   ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
