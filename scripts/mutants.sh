@@ -1,11 +1,22 @@
 #!/usr/bin/env bash
-# Twelve deliberate faults, one at a time, in a scratch copy of the tree: each
-# is applied, the native preset is rebuilt and its tests are run, and the
-# tests that failed are named. A fault no test notices has survived, and the
-# script then exits 1. The scratch copy and its build stay under
-# build/mutants, so that a second run rebuilds only what a fault touches.
+# Deliberate faults, one at a time, in a scratch copy of the tree: each is
+# applied, the native preset is rebuilt and its tests are run (niced, each
+# test with a timeout, so a fault that hangs is caught), and the tests that
+# failed are named. The scratch copy and its build stay under build/mutants,
+# so that a second run rebuilds only what a fault touches.
 #
-#   scripts/mutants.sh [NAME...]   all faults, or only those named
+#   scripts/mutants.sh [NAME...]   twelve named faults, all or those named. A
+#       fault no test notices has survived, and the script then exits 1.
+#   scripts/mutants.sh --sample N [--seed S]
+#       N faults of one token drawn from every site of the system code the
+#       native build compiles: a comparison flipped (< <=, > >=, == !=), &&
+#       and || swapped, an integer constant one up or one down, a whole simple
+#       statement dropped. The same seed (1 unless given) on the same tree
+#       draws the same faults. Each is caught, SURVIVED or not built; ctest
+#       stops at the first failure, so one or two catching tests are named.
+#       The summary gives the score, caught / (caught + survived), and the
+#       survivors. Survivors are a finding here, not a failure: the exit
+#       status is 0 once the tree as it is builds and passes.
 #
 # Environment: RECO_JOBS (default 2), RECO_BUILD_ROOT (default <repo>/build),
 # RECO_MUTANTS_REV (a commit to take the tree from instead of the working
@@ -36,6 +47,21 @@ mutants=(
 )
 
 say() { printf '\n==== %s\n' "$*"; }
+
+selected=()
+sample=
+seed=1
+while (($#)); do
+  case $1 in
+    --sample) sample=${2:-none}; shift 2 || shift ;;
+    --seed) seed=${2:-none}; shift 2 || shift ;;
+    *) selected+=("$1"); shift ;;
+  esac
+done
+if [[ -n $sample && ! ($sample =~ ^[1-9][0-9]*$ && $seed =~ ^[0-9]+$ && ${#selected[@]} == 0) ]]; then
+  echo "usage: $0 [NAME...] | --sample N [--seed S]" >&2
+  exit 2
+fi
 
 # The tree into the scratch copy: the working tree (committed or not, but
 # not ignored), or the commit RECO_MUTANTS_REV. Only files that changed are
@@ -71,23 +97,228 @@ sync_tree() {
 }
 
 # Builds the scratch copy and runs its tests; prints the names of the tests
-# that failed or could not run, one a line.
+# that failed or could not run, one a line. The timeout reaches the tests
+# that set none of their own (the unit tests set 60 s).
 build_and_test() {
-  cmake --build "$build" -j "$jobs" >"$scratch/build.log" 2>&1 || return 2
+  nice -n 19 cmake --build "$build" -j "$jobs" >"$scratch/build.log" 2>&1 || return 2
   local junit=$scratch/junit.xml
   rm -f "$junit"
-  ctest --test-dir "$build" -j "$jobs" --output-junit "$junit" >"$scratch/test.log" 2>&1 || true
+  nice -n 19 ctest --test-dir "$build" -j "$jobs" --timeout 20 --output-junit "$junit" "$@" \
+    >"$scratch/test.log" 2>&1 || true
   [[ -s $junit ]] || return 2
   awk '/<testcase / && !/status="run"/ && !/status="disabled"/ {
          name = $0; sub(/.* name="/, "", name); sub(/".*/, "", name); print name }' "$junit"
 }
 
-selected=("$@")
 wanted() {
   ((${#selected[@]} == 0)) && return 0
   local s
   for s in "${selected[@]}"; do [[ $s == "$1" ]] && return 0; done
   return 1
+}
+
+# The sites of one-token faults, found in Python 3 (its standard library only).
+sites() {
+  python3 - "$@" <<'PY'
+"""One-token faults of the system code: where they can go, a seeded sample
+of them, and one applied to a file.
+
+  sample BUILD SRC N SEED PLAN   writes the sample to PLAN, one fault a line,
+                                 fields split by \\x1f: file line column old
+                                 new shown (the change with its neighbours)
+  apply FILE LINE COLUMN OLD NEW
+"""
+import json
+import os
+import random
+import re
+import sys
+
+SYSTEM = ("app", "shared", "builder", "ini", "paths")
+FLIPS = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "==",
+         "&&": "||", "||": "&&"}
+# Only an operator with a blank on each side: clang-format spaces binary
+# operators, never the brackets of a template or the halves of ->, << and >>.
+OPERATOR = re.compile(r"(?<=\s)(<=|>=|==|!=|<|>|&&|\|\|)(?=\s)")
+INTEGER = re.compile(r"(?<![\w.'])(0[xX][0-9A-Fa-f]+|\d+)([uUlL]*)(?![\w.'])")
+# A line that starts by naming a type and then a variable declares it.
+DECLARATION = re.compile(r"(?:(?:const|constexpr|static)\s+)*[A-Za-z_][\w:]*(?:<.*>)?[*&]*"
+                         r"\s+[*&]*[A-Za-z_]\w*\s*(?:[=;\[({]|$)")
+NOT_SIMPLE = {"if", "for", "while", "do", "switch", "else", "case", "default", "using",
+              "typedef", "namespace", "struct", "class", "enum", "template"}
+
+
+def blanked(lines):
+    """The lines with comments and the insides of literals made blanks, so
+    that nothing in them is taken for code; columns stay where they were."""
+    out, in_comment = [], False
+    for line in lines:
+        chars, i, n = list(line), 0, len(line)
+        while i < n:
+            if in_comment or line.startswith("/*", i):
+                end = line.find("*/", i if in_comment else i + 2)
+                stop = n if end < 0 else end + 2
+                chars[i:stop] = " " * (stop - i)
+                in_comment, i = end < 0, stop
+            elif line.startswith("//", i):
+                chars[i:] = " " * (n - i)
+                break
+            elif line[i] in "\"'":
+                j = i + 1
+                while j < n and line[j] != line[i]:
+                    j += 2 if line[j] == "\\" else 1
+                j = min(j, n)
+                chars[i + 1:j] = " " * (j - i - 1)
+                i = j + 1
+            else:
+                i += 1
+        out.append("".join(chars))
+    return out
+
+
+def off_by_one(token, suffix):
+    """The constant one down and one up, written as it was written."""
+    if token.startswith(("0x", "0X")):
+        value, form = int(token, 16), ("0x%x" if token[2:].islower() else "0x%X")
+    elif len(token) > 1 and token.startswith("0"):
+        return []  # octal, which the code does not use
+    else:
+        value, form = int(token), "%d"
+    return [("-" + form % 1 if v < 0 else form % v) + suffix for v in (value - 1, value + 1)]
+
+
+def sites(path, name):
+    """Every fault of the file: (line, column, old, new)."""
+    with open(path, encoding="utf-8", errors="surrogateescape", newline="") as f:
+        lines = f.read().split("\n")
+    found, braces = [], []
+    previous_end, in_static_assert, continued = ";", False, False
+    for number, code in enumerate(blanked(lines), 1):
+        text = code.strip()
+        if continued or text.startswith("#"):
+            continued = text.endswith("\\")
+            continue
+        if not text:
+            continue
+        depth = braces.count("block")  # 1 in a function's own body
+        first = re.match(r"[A-Za-z_]\w*", text)
+        first = first.group(0) if first else ""
+        if "static_assert" in text:
+            in_static_assert = True
+        if not in_static_assert and "template" not in text:
+            column = len(code) - len(code.lstrip())
+            # A whole statement that starts and ends on this line; a return
+            # in a function's own body is left, as dropping it falls off the
+            # function's end.
+            if (text.endswith(";") and previous_end in ";{}:" and text[0] not in "}"
+                    and text.count("(") == text.count(")") and first not in NOT_SIMPLE
+                    and (first in ("return", "delete", "break", "continue")
+                         or not DECLARATION.match(text))
+                    and not (first == "return" and depth <= 1)
+                    and not re.search(r"=\s*(default|delete)\s*;$", text)):
+                found.append((number, column, lines[number - 1][column:len(code.rstrip())], ""))
+            for m in OPERATOR.finditer(code):
+                found.append((number, m.start(), m.group(1), FLIPS[m.group(1)]))
+            for m in INTEGER.finditer(code):
+                for new in off_by_one(m.group(1), m.group(2)):
+                    found.append((number, m.start(), m.group(0), new))
+        if in_static_assert and text.endswith(";"):
+            in_static_assert = False
+        for c in text:
+            if c == "{":
+                braces.append("namespace" if re.match(r"(namespace|extern)\b", text) else "block")
+            elif c == "}" and braces:
+                braces.pop()
+        previous_end = text[-1]
+    return [(name, *site) for site in found]
+
+
+def shown(line, column, old, new):
+    """The change with a word of its line on each side."""
+    if not new:
+        return old + " -> (dropped)"
+    start, end = column, column + len(old)
+    for blank in (False, True, False):
+        while start > 0 and (line[start - 1] == " ") == blank:
+            start -= 1
+        while end < len(line) and (line[end] == " ") == blank:
+            end += 1
+    return "%s -> %s" % (line[start:end].strip(),
+                         (line[start:column] + new + line[column + len(old):end]).strip())
+
+
+def sample(build, src, count, seed, plan):
+    with open(os.path.join(build, "compile_commands.json")) as f:
+        compiled = {os.path.relpath(entry["file"], src) for entry in json.load(f)}
+    files = sorted(p for p in compiled if p.endswith(".cpp") and p.split(os.sep)[0] in SYSTEM)
+    every = [site for name in files for site in sites(os.path.join(src, name), name)]
+    chosen = random.Random(seed).sample(every, min(count, len(every)))
+    print("%d sites in %d files: %s" % (len(every), len(files), " ".join(files)))
+    with open(plan, "w", encoding="utf-8", errors="surrogateescape") as out:
+        for name, number, column, old, new in sorted(chosen):
+            with open(os.path.join(src, name), encoding="utf-8", errors="surrogateescape") as f:
+                line = f.read().split("\n")[number - 1]
+            fields = [name, str(number), str(column), old, new, shown(line, column, old, new)]
+            out.write("\x1f".join(fields) + "\n")
+
+
+def apply(path, number, column, old, new):
+    with open(path, encoding="utf-8", errors="surrogateescape", newline="") as f:
+        lines = f.read().split("\n")
+    line = lines[number - 1]
+    if line[column:column + len(old)] != old:
+        sys.exit("%s:%d: %r is not at column %d" % (path, number, old, column))
+    lines[number - 1] = line[:column] + new + line[column + len(old):]
+    with open(path, "w", encoding="utf-8", errors="surrogateescape", newline="") as f:
+        f.write("\n".join(lines))
+
+
+if sys.argv[1] == "sample":
+    sample(sys.argv[2], sys.argv[3], int(sys.argv[4]), int(sys.argv[5]), sys.argv[6])
+else:
+    apply(sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), sys.argv[5], sys.argv[6])
+PY
+}
+
+# The sampled faults, drawn and then each applied, built and tested in turn,
+# in the order of their files and lines.
+sampled_mutants() {
+  local plan=$scratch/sample.txt
+  sites sample "$build" "$src" "$sample" "$seed" "$plan"
+  local total index=0 caught=0 not_built=0 survivors=()
+  local file line column old new shown status failing
+  total=$(wc -l <"$plan")
+  say "$total faults drawn with seed $seed"
+  while IFS=$'\x1f' read -r -u 3 file line column old new shown; do
+    index=$((index + 1))
+    printf '[%d/%d] %s:%s: %s | ' "$index" "$total" "$file" "$line" "$shown"
+    status=0
+    if sites apply "$src/$file" "$line" "$column" "$old" "$new"; then
+      failing=$(build_and_test --stop-on-failure) || status=$?
+    else
+      status=2
+    fi
+    cp "$origin/$file" "$src/$file"
+    if ((status != 0)); then
+      echo "not built"
+      not_built=$((not_built + 1))
+    elif [[ -z $failing ]]; then
+      echo "SURVIVED"
+      survivors+=("$file:$line: $shown")
+    else
+      echo "caught by ${failing//$'\n'/, }"
+      caught=$((caught + 1))
+    fi
+  done 3<"$plan"
+
+  say "summary: $total faults, seed $seed, $((SECONDS / 60)) min $((SECONDS % 60)) s"
+  local tested=$((caught + ${#survivors[@]}))
+  awk -v c="$caught" -v t="$tested" 'BEGIN {
+    printf "score: caught / (caught + survived) = %d / %d = %.1f %%\n", c, t, t ? 100 * c / t : 0 }'
+  echo "survived: ${#survivors[@]}"
+  local survivor
+  for survivor in "${survivors[@]}"; do echo "  $survivor"; done
+  echo "not built: $not_built"
 }
 
 say "scratch copy in $scratch"
@@ -109,6 +340,11 @@ if [[ -n $failing ]]; then
   exit 1
 fi
 echo "builds, every test passes"
+
+if [[ -n $sample ]]; then
+  sampled_mutants
+  exit 0
+fi
 
 caught=0
 survived=()

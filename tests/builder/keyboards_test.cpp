@@ -3,6 +3,7 @@
 // recognition language that picks the file.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "builder/loaders.h"
@@ -21,8 +22,9 @@ std::string Keyboards(const std::string& lines, const std::string& punc = "Size=
 }
 
 // Loads the keyboards with RecoLangId `reco_lang` into a block whose table
-// had Reserved 7, then their titles from "ui"; describes the result, the
-// punctuation record, the table and its records: Name=Text1,Text2,Text3,
+// had Reserved 7 and stale records, then their titles from "ui"; describes
+// the result, the punctuation record, the table ("+stale" when a slot past
+// its records is not zero) and its records: Name=Text1,Text2,Text3,
 // Text4:Title of each, a separator's name alone.
 template <size_t N>
 void ExpectKeyboards(DWORD reco_lang, const Row (&rows)[N]) {
@@ -31,16 +33,20 @@ void ExpectKeyboards(DWORD reco_lang, const Row (&rows)[N]) {
     LoadRecoLanguages(&b->RecoLangTable, dir.c_str());
     b->Header.RecoLangId = reco_lang;
     b->SoftKeyboardTable.Reserved = 7;
+    std::memset(b->SoftKeyboardTable.Layouts, 0x5A, sizeof(b->SoftKeyboardTable.Layouts));
     result = LoadKeyboards(&b, dir.c_str());
     LoadKeyboardTitles(&b->SoftKeyboardTable, (dir + TEXT("ui")).c_str());
   };
   ExpectRows(rows, load, [&](const PreferenceBlock& b) {
     const PuncSymbRegion& p = b.PuncSymb;
     const SoftKeyboardTableRegion& t = b.SoftKeyboardTable;
+    const DWORD used = t.Count < kMaxSoftKeyboards ? t.Count : kMaxSoftKeyboards;
+    const bool stale =
+        !AllZero(t.Layouts + used, (kMaxSoftKeyboards - used) * sizeof(t.Layouts[0]));
     return std::to_string(result) + "|" + std::to_string(p.Size) + " " + Utf8(p.Char) + " " +
            Utf8(p.Font) + (AllZero(p.MinChar, sizeof(p.MinChar)) ? " no MinChar" : "") + "|" +
-           std::to_string(t.Reserved) + " " + Utf8(t.Font) + " " + std::to_string(t.Size) + "|" +
-           Join(t.Count, kMaxSoftKeyboards, [&](DWORD i) {
+           std::to_string(t.Reserved) + " " + Utf8(t.Font) + " " + std::to_string(t.Size) +
+           (stale ? " +stale" : "") + "|" + Join(t.Count, kMaxSoftKeyboards, [&](DWORD i) {
              const SoftKeyboardLayout& k = t.Layouts[i];
              const std::string texts = Utf8(k.Text1) + "," + Utf8(k.Text2) + "," + Utf8(k.Text3) +
                                        "," + Utf8(k.Text4) + ":" + Utf8(k.Title);
@@ -73,7 +79,7 @@ TEST(Keyboards_Load, LettersTitlesPunctuationAndLanguage) {
        "0|10 ,. Times New Roman|0 MingLiU 4294967291|kb2=e,,,:Layout00"},
   };
   ExpectKeyboards(0x10000 | 1033, rows);
-  const Row no_match[] = {{Keyboards("A=kb2\n"), "13|0   no MinChar|7  0|"}};
+  const Row no_match[] = {{Keyboards("A=kb2\n"), "13|0   no MinChar|7  0 +stale|"}};
   ExpectKeyboards(1028, no_match);
 }
 

@@ -51,6 +51,8 @@ TEST(Languages_RecoLang, EntriesAndTitles) {
        "ID_LANG_EN English:RecognizeLanguage01 ~\\ Welcome To China Dict\\0409  1 0"}};
   auto load = [](FreshBlock& b, const WString& dir) {
     LoadRecoLanguages(&b->RecoLangTable, dir.c_str());
+    LoadRecoLanguages(nullptr, dir.c_str());
+    LoadRecoLanguages(&b->RecoLangTable, nullptr);  // neither writes anything
     LoadRecoLangTitles(&b->RecoLangTable, (dir + TEXT("ui")).c_str());
   };
   ExpectRows(rows, load, [](const PreferenceBlock& b) {

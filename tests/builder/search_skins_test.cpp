@@ -46,20 +46,26 @@ TEST(SearchSkins_Search, EngineListStopsCapsAndDrops) {
   };
   auto load = [](FreshBlock& b, const WString& dir) {
     LoadSearchEngines(&b->SearchTable, dir.c_str());
+    LoadSearchTitles(&b->SearchTable, dir.c_str());
   };
   ExpectRows(rows, load, [](const PreferenceBlock& b) {
-    return Join(b.SearchTable.Count, kMaxSearchEngines, [&](DWORD e) {
-      const SearchEngine& engine = b.SearchTable.Engines[e];
+    const SearchTableRegion& t = b.SearchTable;
+    std::string out = Join(t.Count, kMaxSearchEngines, [&](DWORD e) {
+      const SearchEngine& engine = t.Engines[e];
       return Utf8(engine.Name) + ":" + std::to_string(engine.Count) + " " +
              Utf8(engine.Items[0].URL);
     });
+    // Titles go to the listed engines only.
+    if (t.Count < kMaxSearchEngines && !AllZero(&t.Engines[t.Count], sizeof(SearchEngine)))
+      out += " +next";
+    return out;
   });
 }
 
-// The list ends at the first key or skin without a nonzero SIZE and keeps
-// nine skins, leaving the tenth slot unwritten. SIZE keeps its low half,
-// Font defaults to 14, the files join DIR; the gesture image ("BG.bmp" by
-// default) joins the skin folder.
+// The list ends at the first missing key or skin without a nonzero SIZE (a
+// one-letter name is a name) and keeps nine skins, leaving the tenth slot
+// unwritten. SIZE keeps its low half, Font defaults to 14, the files join
+// DIR; the gesture image ("BG.bmp" by default) joins the skin folder.
 TEST(SearchSkins_Skins, ListStopsKeepsNineAndJoinsPaths) {
   std::string nine;  // what nine skins without files leave
   for (int n = 0; n <= 8; ++n) {
@@ -69,7 +75,7 @@ TEST(SearchSkins_Skins, ListStopsKeepsNineAndJoinsPaths) {
   const Row rows[] = {
       {ListIni(kSkins, "S", 1, 2, "SIZE=240\n"), "|~\\Skin\\BG.bmp"},  // no key "00"
       {ListIni(kSkins, "S", 0, 9, "SIZE=2\n"), nine + "~\\Skin\\BG.bmp"},
-      {std::string(kSkins) + "00=Blue\n01=B\n02=C\n[B]\nDIR=b\n[C]\nSIZE=1\n[Blue]\nSIZE=65537\n"
+      {std::string(kSkins) + "00=U\n01=B\n02=C\n[B]\nDIR=b\n[C]\nSIZE=1\n[U]\nSIZE=65537\n"
                              "Font=20\nDIR=Blue\nSKIN=main.bmp\nTOOLBAR=\\bar.bmp\nSPECIAL=sp.bmp\n"
                              ">Skin\\Config.ini\n[GESTURE]\nFILE=\\Back.bmp\n",
        "1 20 Blue ~\\Skin\\Blue\\main.bmp ~\\Skin\\Blue\\bar.bmp ~\\Skin\\Blue\\sp.bmp|"

@@ -93,18 +93,20 @@ TEST(IniReader_Get, ValuesFollowTheLineRules) {
       {kShort, "A", "Short", nullptr, 3, 2, "ab", 0},
       {kShort, "A", "Short", "dflt", 4, -3, "dfl", 0},
       {kShort, "A", "Short", "dfl", 4, 3, "abc", 0},
-      // 23: no file: -1 with the default in place; no room: -2, untouched
+      // 23: no file: -1 with the default in place, or untouched without one;
+      // no room: -2, untouched
       {nullptr, "A", "Short", "dflt", 3, -1, "df", 5},
+      {nullptr, "A", "Short", nullptr, 3, -1, "~", 5},
       {kShort, "A", "Short", "dflt", 0, -2, "~", 0},
-      // 25: missing section or key: the default, or ""
+      // 26: missing section or key: the default, or ""
       {kShort, "B", "Short", "dflt", 64, 4, "dflt", 5},
       {kShort, "A", "Missing", nullptr, 64, 0, "", 5},
-      // 27: lists: "[]" is too short and "[x" has no "]"; keys are trimmed and
+      // 28: lists: "[]" is too short and "[x" has no "]"; keys are trimmed and
       // lines without a key part skipped
       {kList, nullptr, "Alpha", nullptr, 64, 14, "One|Two|Three|", 5},
       {kList, "One", nullptr, nullptr, 64, 11, "Alpha|Beta|", 5},
       {kList, "Three", nullptr, nullptr, 64, 0, "", 5},
-      // 30: a name fits with its zero and the final one: "Alpha" needs 7
+      // 31: a name fits with its zero and the final one: "Alpha" needs 7
       // units; the first name that does not fit ends the list
       {kList, "One", nullptr, nullptr, 7, 6, "Alpha|", 5},
       {kList, "One", nullptr, nullptr, 6, 0, "", 5},
@@ -138,6 +140,18 @@ TEST(IniReader_Hint, FindsSectionsInAnyOrder) {
     ini.IniGetString(W(s[0]).c_str(), TEXT("K"), nullptr, dest, 16);
     EXPECT_EQ(s[1], ToUtf8(dest)) << s[0];
   }
+}
+
+// A header line cut by the end of the text is no header, whatever the
+// memory past the end holds.
+TEST(IniReader_Get, NothingPastTheTextEndIsRead) {
+  test_support::Bytes bytes = test_support::Utf16Bytes(W("[AB]"));
+  IniFile ini;
+  ASSERT_EQ(1,
+            ini.IniOpenMemory(bytes.data(), static_cast<DWORD>(bytes.size() - 2), GENERIC_READ, 0));
+  WCHAR dest[8];
+  EXPECT_EQ(1, ini.IniGetString(TEXT("AB"), nullptr, TEXT("d"), dest, 8))
+      << "\"[AB\" taken for a header";
 }
 
 TEST(IniReader_Records, ParseHexByteAcceptsBothCases) {

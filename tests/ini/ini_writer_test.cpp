@@ -30,9 +30,9 @@ TEST(IniWriter_Edits, ProduceExactText) {
       // 2: a longer value moves the rest forward
       {{{"A", "k", "s"}, {"A", "z", "9"}, {"A", "k", "long value"}},
        "[A]\r\nk=long value\r\nz=9\r\n"},
-      // 3: blanks at either end are quoted; an empty value is kept
-      {{{"A", "l", "  x"}, {"A", "t", "x\t"}, {"A", "m", "a b"}, {"A", "e", ""}},
-       "[A]\r\nl=\"  x\"\r\nt=\"x\t\"\r\nm=a b\r\ne=\r\n"},
+      // 3: blanks at either end are quoted, a lone one too; an empty value is kept
+      {{{"A", "l", "  x"}, {"A", "t", "x\t"}, {"A", "s", " "}, {"A", "m", "a b"}, {"A", "e", ""}},
+       "[A]\r\nl=\"  x\"\r\nt=\"x\t\"\r\ns=\" \"\r\nm=a b\r\ne=\r\n"},
       // 4: delete a key, and a missing one
       {{{"A", "k", "1"}, {"A", "z", "2"}, {"A", "k", nullptr}, {"A", "x", nullptr}},
        "[A]\r\nz=2\r\n"},
@@ -65,10 +65,11 @@ TEST(IniWriter_Room, AnEditThatDoesNotFitChangesNothing) {
   MemoryIni ini(40u);
   ASSERT_EQ(1, ini.IniSetString(TEXT("option"), TEXT("a"), TEXT("1")));
   // Exactly fitting: growing "a=1" to "a=12345" takes the last 8 bytes. One
-  // character more does not fit, and neither does a new key.
+  // character more does not fit, and neither does a new key or section.
   EXPECT_EQ(1, ini.IniSetString(TEXT("option"), TEXT("a"), TEXT("12345")));
   EXPECT_EQ(0, ini.IniSetString(TEXT("option"), TEXT("a"), TEXT("123456")));
   EXPECT_EQ(0, ini.IniSetString(TEXT("option"), TEXT("b"), TEXT("1")));
+  EXPECT_EQ(0, ini.IniSetString(TEXT("C"), TEXT("c"), TEXT("1")));
   EXPECT_EQ(0, ini.IniSetString(TEXT(""), TEXT("c"), TEXT("1"))) << "a section needs a name";
   EXPECT_EQ("[option]\r\na=12345\r\n", Text(ini));
   EXPECT_EQ(40u, ini.UsedLength());

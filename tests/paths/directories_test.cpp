@@ -31,6 +31,7 @@ class DirectoriesTest : public ::testing::Test {
 };
 
 TEST_F(DirectoriesTest, Directories_InstallDirFromRegistryOrExecutable) {
+  const WString too_long(MAX_PATH, TEXT('x'));
   struct Case {
     DWORD type;
     const WCHAR* relative;  // value under the temporary folder; nullptr: the value is ""
@@ -41,6 +42,7 @@ TEST_F(DirectoriesTest, Directories_InstallDirFromRegistryOrExecutable) {
       {REG_EXPAND_SZ, TEXT("inst\\"), FALSE, false},  // 1: not read
       {REG_SZ, nullptr, FALSE, false},                // 2: empty
       {REG_SZ, TEXT("c\\d"), TRUE, true},             // 3: "c" is made; "d" names a file
+      {REG_SZ, too_long.c_str(), FALSE, false},       // 4: too long: none of it is kept
   };
   WCHAR self[MAX_PATH] = {0};
   ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
@@ -58,6 +60,11 @@ TEST_F(DirectoriesTest, Directories_InstallDirFromRegistryOrExecutable) {
   EXPECT_FALSE(PathExists(dir_ / TEXT("inst")));
   EXPECT_TRUE(IsDirectory(dir_ / TEXT("c")));
   EXPECT_FALSE(PathExists(dir_ / TEXT("c\\d")));
+  // The root is a path of one character.
+  ASSERT_TRUE(SetPath(REG_SZ, TEXT("\\")));
+  WCHAR root[MAX_PATH] = {0};
+  EXPECT_EQ(1, ResolveInstallDir(root, FALSE));
+  EXPECT_EQ("\\", ToUtf8(root));
 }
 
 TEST_F(DirectoriesTest, Directories_DataDirUnderTheShellFolderOrInstallDir) {
