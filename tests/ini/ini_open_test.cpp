@@ -43,6 +43,11 @@ TEST(IniOpen_Reading, TextRangeAndByteOrderMark) {
     EXPECT_EQ(c.used_length, ini.UsedLength()) << c.name;
     EXPECT_EQ(c.text, Text(ini)) << c.name;
   }
+  // Several pages: a reader maps the whole file, whatever room it is given.
+  ASSERT_TRUE(WriteFileBytes(path, test_support::Utf16Bytes(WString(6000, TEXT('A')))));
+  IniFile ini;
+  ASSERT_EQ(1, ini.IniOpen(path.c_str(), GENERIC_READ, 0));
+  EXPECT_EQ(std::string(6000, 'A'), Text(ini));
 }
 
 // A writer starts from an empty file with the room reserved, and closing it

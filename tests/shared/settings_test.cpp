@@ -145,6 +145,11 @@ TEST_F(SettingsTest, Settings_DefaultsWithoutAFile) {
       EXPECT_EQ(word.second, value) << "block offset " << word.first;
     }
   }
+  // The load clears the server's first unit and word 1988 whatever they held.
+  Block()->ServerData[0] = 7;
+  Block()->Word1988 = 7;
+  LoadRecoSettings(&section_, DataDir().c_str());
+  EXPECT_EQ(0, Block()->ServerData[0] + Block()->Word1988);
   // The whole word is compared: 2052 with a nonzero upper half is not 2052.
   Block()->Entries[0].LangId = 0x10804;
   EXPECT_EQ(nullptr, FindLanguageEntry(Block(), 2052));
