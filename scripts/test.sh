@@ -200,10 +200,10 @@ package() {
   local dir=$build_root/windows-release
   phase "package: configure" configure windows-release || { total_failed=$((total_failed + 1)); return; }
   phase "package: build" build windows-release || { total_failed=$((total_failed + 1)); return; }
-  rm -f "$dir"/recorange-*-win64.zip
+  rm -f "$dir"/recorange-*-win32.zip
   phase "package: zip" make_zip "$dir" || { total_failed=$((total_failed + 1)); return; }
   local zip
-  zip=$(find "$dir" -maxdepth 1 -name 'recorange-*-win64.zip' | head -n1)
+  zip=$(find "$dir" -maxdepth 1 -name 'recorange-*-win32.zip' | head -n1)
   if phase "package: test" bash scripts/package-test.sh "$zip" "$build_root/package-test"; then
     total_passed=$((total_passed + 1))
   else
