@@ -14,6 +14,19 @@ set(CMAKE_C_COMPILER ${RECO_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${RECO_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${RECO_MINGW_TRIPLE}-windres)
 
+# CMake records the compilers it found once per build tree and keeps them on
+# every later configure, so a tree made for another compiler (the 64-bit one
+# this build used before) would go on building with it.
+file(GLOB reco_recorded "${CMAKE_BINARY_DIR}/CMakeFiles/*/CMakeCXXCompiler.cmake")
+foreach(recorded IN LISTS reco_recorded)
+  file(STRINGS "${recorded}" compiler REGEX "^set\\(CMAKE_CXX_COMPILER \"")
+  string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*" "\\1" compiler "${compiler}")
+  if(compiler AND NOT compiler MATCHES "${RECO_MINGW_TRIPLE}-g\\+\\+")
+    message(FATAL_ERROR "${CMAKE_BINARY_DIR} was configured for another compiler, "
+                        "${compiler}: configure it afresh (cmake --fresh) or delete it.")
+  endif()
+endforeach()
+
 set(CMAKE_FIND_ROOT_PATH /usr/${RECO_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

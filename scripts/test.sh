@@ -67,9 +67,17 @@ phase() {
   return 1
 }
 
+# A Windows tree made for another compiler (the 64-bit one of earlier
+# builds) is configured afresh: CMake would keep that compiler, and the
+# toolchain file refuses such a tree.
 configure() {
-  local preset=$1
-  cmake --preset "$preset" -B "$build_root/$preset"
+  local preset=$1 dir=$build_root/$1
+  local fresh=()
+  if [[ $preset == windows* && -f $dir/CMakeCache.txt ]] &&
+    ! grep -qs 'i686-w64-mingw32-g++' "$dir"/CMakeFiles/*/CMakeCXXCompiler.cmake; then
+    fresh=(--fresh)
+  fi
+  cmake --preset "$preset" -B "$dir" "${fresh[@]}"
 }
 
 build() {
