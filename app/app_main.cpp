@@ -81,10 +81,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPWSTR /*command_
   // it is, the settings file included.
   const ServerBlock* server =
       AppGlobals.server_section != nullptr ? AppGlobals.server_section->Block() : nullptr;
-  const HWND open_page = server != nullptr ? WordToWindow(server->SettingsWindow) : nullptr;
-  if (open_page != nullptr && IsWindow(open_page)) {
-    CeSetForegroundWindow(
-        reinterpret_cast<HWND>(reinterpret_cast<UINT_PTR>(open_page) | static_cast<UINT_PTR>(1)));
+  const DWORD open_page = server != nullptr ? server->SettingsWindow : 0;
+  if (open_page != 0 && IsWindow(WordToWindow(open_page))) {
+    // The lowest bit asks for the window's owned pop-ups to come forward too.
+    CeSetForegroundWindow(WordToWindow(open_page | 1));
     return kExitOtherPageShown;
   }
 

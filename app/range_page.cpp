@@ -21,26 +21,11 @@ LanguageEntry* RangePage::Entry() {
 INT_PTR RangePage::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_RANGE_LOAD:
-    case WM_RANGE_INITTEXTS: {
-      // Both arrive after the dialog is shown, so each text, item and check
-      // they set would be painted on its own, one control at a time; the
-      // page is drawn once instead, with all of them, when the handler is
-      // done. (Turning drawing back on shows a window, so a hidden one is
-      // left as it is.)
-      const bool shown = IsWindowVisible(window) != 0;
-      if (shown) SendMessageW(window, WM_SETREDRAW, FALSE, 0);
-      const INT_PTR result = message == WM_RANGE_LOAD
-                                 ? OnLoad(window, message, wparam, lparam)
-                                 : OnInitTexts(window, message, wparam, lparam);
-      if (shown) {
-        SendMessageW(window, WM_SETREDRAW, TRUE, 0);
-        RedrawWindow(window, nullptr, nullptr,
-                     RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
-      }
-      return result;
-    }
+      return OnLoad(window, message, wparam, lparam);
     case WM_RANGE_SAVE:
       return OnSave(window, message, wparam, lparam);
+    case WM_RANGE_INITTEXTS:
+      return OnInitTexts(window, message, wparam, lparam);
     case WM_RANGE_APPLY: {
       // The entry is written (synchronously) before the server hears of it.
       SendMessageW(window_, WM_RANGE_SAVE, 0, 0);
@@ -116,6 +101,10 @@ void RangePage::SetCommonTexts(const RecoOptionTextsRegion& texts) const {
   SetControlText(IDC_FONT_SIZE_LABEL, texts.FontSize);
 }
 
+// The lists are filled with drawing on. On CE only list boxes, combo boxes
+// and tree views handle WM_SETREDRAW, so the page cannot stop drawing as a
+// whole; stopping it for the two combo boxes alone, while they were filled,
+// made no difference that showed in the time to page ready under Wine.
 void RangePage::FillFontNames() const {
   const FontNameList* fonts = AppGlobals.font_names;
   if (fonts == nullptr) return;

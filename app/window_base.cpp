@@ -66,16 +66,18 @@ INT_PTR DialogBase::DoModal(HINSTANCE instance, int template_id, HWND owner) {
                                  reinterpret_cast<LPARAM>(this));
 }
 
+// The object lives in the dialog's DWL_USER word, which holds a pointer whole
+// only where a pointer is 32 bits, as on the device; a wider build stops here.
+static_assert(sizeof(DialogBase*) == sizeof(LONG), "DWL_USER holds a 32-bit pointer");
+
 INT_PTR CALLBACK DialogBase::StaticDialogProc(HWND window, UINT message, WPARAM wparam,
                                               LPARAM lparam) {
   DialogBase* dialog = nullptr;
   if (message == WM_INITDIALOG) {
     dialog = reinterpret_cast<DialogBase*>(lparam);
-    // The pointer-sized user word: DWL_USER (8) on 32-bit Windows and CE,
-    // DWLP_USER (16) on Win64, where offset 8 is the dialog procedure itself.
-    SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(dialog));
+    SetWindowLongW(window, DWL_USER, reinterpret_cast<LONG>(dialog));
   } else {
-    dialog = reinterpret_cast<DialogBase*>(GetWindowLongPtrW(window, DWLP_USER));
+    dialog = reinterpret_cast<DialogBase*>(GetWindowLongW(window, DWL_USER));
   }
   if (dialog == nullptr) return 0;
   return dialog->WindowProc(window, message, wparam, lparam);

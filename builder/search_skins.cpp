@@ -102,6 +102,7 @@ void ReleaseSkins(SkinTableRegion* table) {
   for (DWORD i = 0; i < count; ++i) {
     for (DWORD& handle : table->Skins[i].Handles) {
       if (handle != 0) {
+        // The word is the handle; UINT_PTR only widens it for the 64-bit native build.
         DeleteObject(reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(handle)));
         handle = 0;
       }

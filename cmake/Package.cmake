@@ -1,7 +1,7 @@
 # The release a Windows user unpacks: both programs with the sample
 # installation beside them (their installation directory when no registry
 # value names another), the README and the licence. `cpack` in a Windows
-# build tree writes recorange-<version>-win64.zip, whose one folder holds
+# build tree writes recorange-<version>-win32.zip, whose one folder holds
 # all of it.
 if(NOT WIN32)
   return()
@@ -18,6 +18,6 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DEST
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME recorange)
 set(CPACK_PACKAGE_VENDOR "the recorange authors")
-set(CPACK_PACKAGE_FILE_NAME recorange-${PROJECT_VERSION}-win64)
+set(CPACK_PACKAGE_FILE_NAME recorange-${PROJECT_VERSION}-win32)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 include(CPack)

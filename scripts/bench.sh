@@ -13,8 +13,8 @@
 #
 # Environment:
 #   RECO_BUILD_ROOT  where the build trees go (default: <repo>/build): bench
-#                    (native, Release) and bench-windows (MinGW-w64, Release,
-#                    with its own Wine prefix)
+#                    (native, Release) and bench-windows (32-bit MinGW-w64,
+#                    Release, with its own Wine prefix)
 #   RECO_JOBS        parallel jobs for building (default: 2)
 set -euo pipefail
 

@@ -51,7 +51,7 @@ cd "$folder" || fail "no folder $folder"
 recoctl() { wine ./recoctl.exe "$@" </dev/null; }
 
 version=$(recoctl --version | tr -d '\r')
-[[ $name == "recorange-$version-win64" ]] || fail "recoctl says version \"$version\", the ZIP is $name"
+[[ $name == "recorange-$version-win32" ]] || fail "recoctl says version \"$version\", the ZIP is $name"
 wine ./recorange.exe </dev/null &
 page_pid=$!
 recoctl page wait --timeout 60 || fail "the page did not open"

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Checks the layering of the includes, then builds and tests every preset:
 # the Windows CE 5.0 check of the system sources, native, asan, windows
-# (under Wine), a short run of each fuzz target, and clang-tidy over the
-# portable sources. Exits non-zero when anything fails and ends with one
+# (32-bit, under Wine), a short run of each fuzz target, and clang-tidy over
+# the portable sources. Exits non-zero when anything fails and ends with one
 # line "N passed, N failed[, N skipped]" that sums the results of all
 # phases: each test ctest ran (as its JUnit report gives them), each fuzz
 # target, the lint, the layering check and the CE check count as one result;
-# a preset that does not configure or build counts as one failure.
+# a preset that does not configure or build counts as one failure. When the
+# 32-bit compiler or Wine's 32-bit loader is missing, each Windows phase
+# (configure, build, test, full disk and kills, package) counts as one
+# skipped result, never as passed.
 #
 # Environment:
 #   RECO_BUILD_ROOT  where the build trees go (default: <repo>/build)
@@ -16,6 +19,9 @@
 #   RECO_JOBS        parallel jobs for building and testing (default: 2)
 #   RECO_FUZZ_SECONDS  total time for all fuzz targets together (default: 60)
 #   RECO_SKIP_SETUP  set to 1 to skip scripts/setup.sh
+#   RECO_WINE32_LOADER  Wine's 32-bit loader (default: /usr/lib/wine/wine, from
+#                    Debian's wine32 package); the 32-bit Windows phases are
+#                    skipped when it or the i686 compiler is missing
 
 # The phase functions run through phase() and count(), which shellcheck
 # cannot follow.
@@ -62,9 +68,17 @@ phase() {
   return 1
 }
 
+# A Windows tree made for another compiler (the 64-bit one of earlier
+# builds) is configured afresh: CMake would keep that compiler, and the
+# toolchain file refuses such a tree.
 configure() {
-  local preset=$1
-  cmake --preset "$preset" -B "$build_root/$preset"
+  local preset=$1 dir=$build_root/$1
+  local fresh=()
+  if [[ $preset == windows* && -f $dir/CMakeCache.txt ]] &&
+    ! grep -qs 'i686-w64-mingw32-g++' "$dir"/CMakeFiles/*/CMakeCXXCompiler.cmake; then
+    fresh=(--fresh)
+  fi
+  cmake --preset "$preset" -B "$dir" "${fresh[@]}"
 }
 
 build() {
@@ -167,7 +181,37 @@ bench() {
 source "$repo/scripts/wine-session.sh"
 trap wine_session_stop EXIT
 
+# The Windows build is 32-bit: it needs the i686 compiler, and Wine needs
+# its 32-bit loader to run what it makes. When either is missing (setup
+# could not install the i386 packages), the phases that need them are
+# counted as skipped, each by name.
+wine32_loader=${RECO_WINE32_LOADER:-/usr/lib/wine/wine}
+win32_missing=
+if ! command -v i686-w64-mingw32-g++-posix >/dev/null; then
+  win32_missing="the compiler i686-w64-mingw32-g++-posix (package g++-mingw-w64-i686)"
+elif [[ ! -x $wine32_loader ]]; then
+  win32_missing="Wine's 32-bit loader $wine32_loader (package wine32:i386)"
+fi
+
+# True when the 32-bit Windows phases can run; otherwise counts the phases
+# named in "$@" as skipped.
+win32_ready() {
+  [[ -z $win32_missing ]] && return 0
+  say "${1%%:*}: SKIPPED"
+  echo "The 32-bit Windows phases could not run: $win32_missing is missing" \
+    "(scripts/setup.sh installs it)."
+  local name
+  for name in "$@"; do
+    echo "skipped: $name"
+    timings+=("$(printf '%-22s %4ds  SKIPPED' "$name" 0)")
+    total_skipped=$((total_skipped + 1))
+  done
+  return 1
+}
+
 windows() {
+  win32_ready "windows: configure" "windows: build" "windows: test" \
+    "windows: full disk and kills" || return
   local dir=$build_root/windows
   phase "windows: configure" configure windows || { total_failed=$((total_failed + 1)); return; }
   phase "windows: build" build windows || { total_failed=$((total_failed + 1)); return; }
@@ -208,13 +252,14 @@ make_zip() {
 }
 
 package() {
+  win32_ready "package" || return
   local dir=$build_root/windows-release
   phase "package: configure" configure windows-release || { total_failed=$((total_failed + 1)); return; }
   phase "package: build" build windows-release || { total_failed=$((total_failed + 1)); return; }
-  rm -f "$dir"/recorange-*-win64.zip
+  rm -f "$dir"/recorange-*-win32.zip
   phase "package: zip" make_zip "$dir" || { total_failed=$((total_failed + 1)); return; }
   local zip
-  zip=$(find "$dir" -maxdepth 1 -name 'recorange-*-win64.zip' | head -n1)
+  zip=$(find "$dir" -maxdepth 1 -name 'recorange-*-win32.zip' | head -n1)
   if phase "package: test" bash scripts/package-test.sh "$zip" "$build_root/package-test"; then
     total_passed=$((total_passed + 1))
   else

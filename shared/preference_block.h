@@ -206,6 +206,15 @@ static_assert(offsetof(ServerBlock, ServerData8) == 8, "ServerData8");
 static_assert(offsetof(ServerBlock, SettingsWindow) == 60, "SettingsWindow");
 static_assert(offsetof(ServerBlock, ServerData64) == 64, "ServerData64");
 
+// A window handle is a 32-bit value on the device, so a window word holds it
+// whole: the word is the handle. The conversion goes through UINT_PTR only so
+// that the 64-bit native build of the tools and tests compiles; there the
+// word is zero-extended.
+inline DWORD WindowToWord(HWND window) {
+  return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window));
+}
+inline HWND WordToWindow(DWORD word) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(word)); }
+
 // The first of the five entries whose LangId equals `lang_id` zero-extended
 // (an entry with a nonzero upper half never matches), or nullptr when none
 // does or `block` is nullptr.

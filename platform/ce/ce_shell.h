@@ -90,11 +90,4 @@ inline HRESULT CeSHGetSpecialFolderLocation(HWND owner, int folder, LPITEMIDLIST
 // SetForegroundWindow with CE's meaning of the handle's lowest bit kept.
 inline BOOL CeSetForegroundWindow(HWND window) { return SetForegroundWindow(window); }
 
-// Window handles cross processes as 32-bit words in the shared records; on
-// CE a handle is such a word.
-inline DWORD WindowToWord(HWND window) {
-  return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window));
-}
-inline HWND WordToWindow(DWORD word) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(word)); }
-
 #endif  // RECO_PLATFORM_CE_CE_SHELL_H_

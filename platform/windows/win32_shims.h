@@ -81,16 +81,6 @@ inline HRESULT CeSHGetSpecialFolderLocation(HWND owner, int folder, LPITEMIDLIST
                                       id_list);
 }
 
-// Window handles cross processes as 32-bit words in the shared records. On
-// Win64 handles still fit in 32 bits, but they are sign-extended when read
-// back, as the system itself does for handles passed to 32-bit processes.
-inline DWORD WindowToWord(HWND window) {
-  return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window));
-}
-inline HWND WordToWindow(DWORD word) {
-  return reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(word)));
-}
-
 // CE brings a window and its owned pop-ups to the front when the handle
 // passed to SetForegroundWindow has its lowest bit set. Desktop Windows
 // knows no such flag; the bit is dropped so that the call reaches the
