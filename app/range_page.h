@@ -8,6 +8,10 @@
 #include "resources/app/resource.h"
 #include "shared/preference_block.h"
 
+// What a page's text, load and save handlers return when the entry of its
+// language does not exist.
+constexpr INT_PTR RANGE_PAGE_NO_ENTRY = 13;
+
 class RangePage : public DialogBase {
  public:
   INT_PTR WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;

@@ -1,7 +1,6 @@
 #include "paths/directories.h"
 
 #include "paths/path_utils.h"
-#include "resources/app/resource.h"
 
 WCHAR InstallDir[MAX_PATH];
 WCHAR DataDir[MAX_PATH];

@@ -10,6 +10,8 @@
 #ifndef RECO_PLATFORM_PLATFORM_H_
 #define RECO_PLATFORM_PLATFORM_H_
 
+#include "platform/shell_folder.h"
+
 #if defined(RECO_CE_CHECK)
 #include "platform/ce/ce_api.h"
 #elif defined(_WIN32)

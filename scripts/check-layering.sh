@@ -7,7 +7,9 @@
 #     file of this repository;
 #   - system code includes nothing from tools/ or tests/;
 #   - nothing outside platform/ includes platform/posix/, platform/windows/ or
-#     platform/ce/.
+#     platform/ce/;
+#   - platform/, the ground floor, includes nothing above it: a quoted
+#     include there names a file under platform/ (resources/ is above it too).
 #
 # Prints one line per offending include and exits 1 when there is any.
 #
@@ -45,6 +47,9 @@ grep -E '\.(c|cc|cpp|cxx|h|hh|hpp)$' "$files" | grep -vE '^build/' | tr '\n' '\0
       shown = angle ? "<" name ">" : "\"" name "\""
       if (file !~ /^platform\// && name ~ /^platform\/(posix|windows|ce)\//) {
         bad("only platform/ includes a platform'"'"'s own headers")
+      }
+      if (file ~ /^platform\// && !angle && name !~ /^platform\//) {
+        bad("platform/ includes nothing above it")
       }
       if (!system_code) next
       if (angle) {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "platform/posix/internal.h"
+#include "platform/shell_folder.h"
 #include "platform/text_convert.h"
-#include "resources/app/resource.h"
 
 // An id list is one block from the shell's allocator holding the folder's
 // path as zero-terminated UTF-16. The type only names the block: the path is

@@ -23,7 +23,7 @@
 #include <stdlib.h>
 #include <wchar.h>
 
-#include "resources/app/resource.h"
+#include "platform/shell_folder.h"
 
 // strsafe.h deprecates the unbounded string functions it replaces; the
 // system uses only the bounded ones, but the CRT headers above declare the

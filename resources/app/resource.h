@@ -1,6 +1,5 @@
 // Resource ids of the settings program, each defined once: the icon, the two
-// page templates and their controls, and the numbers the system shares with
-// them. Plain preprocessor definitions, so that the resource compiler reads
+// page templates and their controls. Plain preprocessor definitions, so that the resource compiler reads
 // this file as C++ does.
 #ifndef RECO_RESOURCES_APP_RESOURCE_H_
 #define RECO_RESOURCES_APP_RESOURCE_H_
@@ -37,13 +36,5 @@
 #define IDC_FONT_NAME 322
 #define IDC_FONT_SIZE 323
 #define IDC_FONT_GROUP 324
-
-// What a page's text, load and save handlers return when the entry of its
-// language does not exist.
-#define RANGE_PAGE_NO_ENTRY 13
-
-// The shell's special folder the data directory lives under (on CE the
-// device's own data folder; each platform layer says what it stands for).
-#define CSIDL_RECO_DATA 17
 
 #endif  // RECO_RESOURCES_APP_RESOURCE_H_
