@@ -102,8 +102,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPWSTR /*command_
   }
   if (page == nullptr) return kExitStartupFailed;
 
-  page->DoModal(instance, template_id, nullptr);
+  // A page that could not be shown did not run: the start failed, and what
+  // was opened is released all the same.
+  const bool ran = page->DoModal(instance, template_id, nullptr) != -1;
   AppCleanup();
   delete page;
-  return kExitPageRan;
+  return ran ? kExitPageRan : kExitStartupFailed;
 }

@@ -7,35 +7,15 @@ WindowBase::~WindowBase() {
   }
 }
 
-BOOL WindowBase::Show(int show_command) {
-  if (!IsWindow(window_)) return 0;
-  return ShowWindow(window_, show_command);
-}
-
-BOOL WindowBase::SetPos(HWND insert_after, int x, int y, int width, int height, UINT flags) {
-  if (!IsWindow(window_)) return 0;
-  return SetWindowPos(window_, insert_after, x, y, width, height, flags);
-}
-
-BOOL WindowBase::Update() {
-  if (!IsWindow(window_)) return 0;
-  return UpdateWindow(window_);
-}
-
-BOOL WindowBase::Move(int x, int y, int width, int height, BOOL repaint) {
-  if (!IsWindow(window_)) return 0;
-  return MoveWindow(window_, x, y, width, height, repaint);
-}
-
-BOOL DialogBase::Close() {
-  if (!IsWindow(window_)) return 0;
-  return EndDialog(window_, 0);
-}
-
 INT_PTR DialogBase::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_DESTROY:
-      return OnDestroy(window, message, wparam, lparam);
+    case WM_DESTROY: {
+      const INT_PTR result = OnDestroy(window, message, wparam, lparam);
+      // The handle is gone with the window, and may name another one later:
+      // the destructor must not destroy it.
+      window_ = nullptr;
+      return result;
+    }
     case WM_INITDIALOG:
       window_ = window;
       return OnInitDialog(window, message, wparam, lparam);

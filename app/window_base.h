@@ -1,8 +1,8 @@
-// WindowBase wraps one window handle; DialogBase runs a dialog modally from
+// WindowBase holds one window handle; DialogBase runs a dialog modally from
 // a template resource and routes its messages to virtual operations through
-// one static dialog procedure. The virtual operations keep this slot order:
-// destructor, Show, SetPos, Update, Move, Close, WindowProc, OnCommand,
-// OnInitDialog, OnDestroy, DoModal, OnClose.
+// one static dialog procedure. Nothing outside this process sees these
+// objects (the dialog manager keeps only the object's address, in DWL_USER),
+// so the order of the virtual operations is free.
 #ifndef RECO_APP_WINDOW_BASE_H_
 #define RECO_APP_WINDOW_BASE_H_
 
@@ -16,12 +16,8 @@ class WindowBase {
   WindowBase(const WindowBase&) = delete;
   WindowBase& operator=(const WindowBase&) = delete;
 
-  // Each returns 0 without calling anything when the handle names no window.
-  virtual BOOL Show(int show_command);
-  virtual BOOL SetPos(HWND insert_after, int x, int y, int width, int height, UINT flags);
-  virtual BOOL Update();
-  virtual BOOL Move(int x, int y, int width, int height, BOOL repaint);
-
+  // The window while it exists; nullptr before it is made and after it is
+  // destroyed.
   HWND Window() const { return window_; }
 
  protected:
@@ -30,20 +26,19 @@ class WindowBase {
 
 class DialogBase : public WindowBase {
  public:
-  // EndDialog with 0 when the window exists; else 0.
-  virtual BOOL Close();
-  // Per-object message handler. This fallback routes WM_DESTROY,
-  // WM_INITDIALOG (storing the window first) and WM_COMMAND, and returns 0
-  // (not handled) for everything else.
+  // Per-object message handler. This fallback routes WM_DESTROY (and then
+  // forgets the window, which is gone), WM_INITDIALOG (storing the window
+  // first) and WM_COMMAND, and returns 0 (not handled) for everything else.
   virtual INT_PTR WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   virtual INT_PTR OnCommand(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   virtual INT_PTR OnInitDialog(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   virtual INT_PTR OnDestroy(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  virtual INT_PTR OnClose(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   // Runs the dialog template `template_id` of `instance` modally with this
   // object as its creation parameter; returns what the dialog ended with,
-  // or -1 when the template cannot be found or loaded.
-  virtual INT_PTR DoModal(HINSTANCE instance, int template_id, HWND owner);
-  virtual INT_PTR OnClose(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  // or -1 when the template cannot be found or loaded or the dialog cannot
+  // be made.
+  INT_PTR DoModal(HINSTANCE instance, int template_id, HWND owner);
 
   // The one dialog procedure: WM_INITDIALOG binds lParam (the object) to the
   // dialog's user word; every later message goes to that object's

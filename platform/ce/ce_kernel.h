@@ -43,8 +43,6 @@ DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distance_high, DWO
 // mapping first.
 BOOL WINAPI SetEndOfFile(HANDLE file);
 // CE: `overlapped` is unsupported and must be null.
-BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD to_read, LPDWORD read,
-                     LPOVERLAPPED overlapped);
 BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD to_write, LPDWORD written,
                       LPOVERLAPPED overlapped);
 BOOL WINAPI FlushFileBuffers(HANDLE file);

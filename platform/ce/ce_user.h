@@ -53,29 +53,10 @@ BOOL WINAPI PostMessageW(HWND window, UINT message, WPARAM wparam, LPARAM lparam
 LONG WINAPI GetWindowLongW(HWND window, int index);
 LONG WINAPI SetWindowLongW(HWND window, int index, LONG new_long);
 
-// ---- Drawing ----------------------------------------------------------------------------------
-
-// CE lists RDW_ERASE, RDW_INTERNALPAINT and RDW_INVALIDATE to invalidate,
-// RDW_NOERASE and RDW_VALIDATE to validate: no RDW_FRAME, no RDW_NOFRAME.
-// Declared are the ones the system passes.
-#define RDW_INVALIDATE 0x0001
-#define RDW_ERASE 0x0004
-#define RDW_ALLCHILDREN 0x0080
-
-BOOL WINAPI RedrawWindow(HWND window, const RECT* update_rect, HRGN update_region, UINT flags);
-
 // ---- Windows ------------------------------------------------------------------------------------
 
 BOOL WINAPI IsWindow(HWND window);
-BOOL WINAPI IsWindowVisible(HWND window);
 BOOL WINAPI DestroyWindow(HWND window);
-// CE takes SW_HIDE, SW_SHOW, SW_SHOWNA and SW_SHOWNORMAL only.
-BOOL WINAPI ShowWindow(HWND window, int show_command);
-BOOL WINAPI SetWindowPos(HWND window, HWND insert_after, int x, int y, int width, int height,
-                         UINT flags);
-BOOL WINAPI UpdateWindow(HWND window);
-// CE ignores `repaint` and takes it as FALSE.
-BOOL WINAPI MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 BOOL WINAPI SetWindowTextW(HWND window, LPCWSTR text);
 int WINAPI GetWindowTextW(HWND window, LPWSTR text, int max_count);
 // CE brings back the last active owned window too when the handle has its
