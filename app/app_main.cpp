@@ -14,6 +14,10 @@ WORD PageLangId = 0;
 
 namespace {
 
+// Only the process that created the section finds it all zeros and fills
+// it; every later copy uses it as found.
+void BuildNewBlock(PreferenceSection* section) { BuildPreferences(section, InstallDir, DataDir); }
+
 void EnumerateFonts(FontNameList* fonts) {
   HDC screen = GetDC(nullptr);
   LOGFONTW query = {};
@@ -32,13 +36,9 @@ BOOL AppInit() {
 
   AppGlobals.preference_section = new (std::nothrow) PreferenceSection();
   if (AppGlobals.preference_section == nullptr) return 0;
-  AppGlobals.preference_section->Open();
-  if (AppGlobals.preference_section->Block() == nullptr) return 0;
-  // Only the process that created the section finds it all zeros and fills
-  // it; every later copy uses it as found.
-  if (!AppGlobals.preference_section->Existed()) {
-    BuildPreferences(AppGlobals.preference_section, InstallDir, DataDir);
-  }
+  // A copy started while another builds the block waits for that build, and
+  // fails here, writing nothing back, when it does not end in time.
+  if (!AppGlobals.preference_section->OpenBuilt(&BuildNewBlock)) return 0;
 
   AppGlobals.server_section = new (std::nothrow) ServerSection();
   if (AppGlobals.server_section == nullptr) return 0;

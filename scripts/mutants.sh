@@ -5,7 +5,7 @@
 # failed are named. The scratch copy and its build stay under build/mutants,
 # so that a second run rebuilds only what a fault touches.
 #
-#   scripts/mutants.sh [NAME...]   twelve named faults, all or those named. A
+#   scripts/mutants.sh [NAME...]   fifteen named faults, all or those named. A
 #       fault no test notices has survived, and the script then exits 1.
 #   scripts/mutants.sh --sample N [--seed S]
 #       N faults of one token drawn from every site of the system code the
@@ -44,6 +44,9 @@ mutants=(
   "cut-unchecked|ini/ini_file.cpp|s/!SetEndOfFile\(file_\) /(SetEndOfFile(file_), false) /|closing a written file ignores a failed cut, so a file padded with the reserved room can replace the settings"
   "no-carry|shared/settings.cpp|s/CarryOver\(&old_file, &new_file, written\)/true/|the write-back drops every key of the old file it does not write itself (NumRange among them)"
   "copy-past|platform/posix/strings.cpp|s/if \(i \+ 1 == cch_dest\) \{/if (i == cch_dest) {/|a bounded copy that fills its buffer writes its terminator one unit past the end"
+  "mutex-late|shared/sections.cpp|s/^  HANDLE mutex = CreateMutexW/  const bool early = Open(name);\n&/;s/const bool opened = Open\(name\);/const bool opened = early;/|a start opens the preference section before it takes the builder mutex, so it can open a section whose builder has not taken the mutex yet"
+  "wait-ignored|shared/sections.cpp|s/WaitForSingleObject\(mutex, wait_ms\) != WAIT_OBJECT_0/WaitForSingleObject(mutex, wait_ms) % WAIT_TIMEOUT != WAIT_OBJECT_0/|a copy whose wait for the builder timed out goes on as if it had the mutex and reads the block still being built"
+  "abandon-ignored|shared/sections.cpp|s/WaitForSingleObject\(mutex, wait_ms\) != WAIT_OBJECT_0/(WaitForSingleObject(mutex, wait_ms) \& ~WAIT_ABANDONED) != WAIT_OBJECT_0/|a copy that gets the mutex abandoned by a builder that died mid-build goes on with the half-built block"
 )
 
 say() { printf '\n==== %s\n' "$*"; }

@@ -4,6 +4,7 @@
 
 const WCHAR kPreferenceSectionName[] = TEXT("QXX_SECTION_PREFERENCE_QXLUM_VEQ");
 const WCHAR kServerSectionName[] = TEXT("QXX_SECTION_SERVER_QXLUM_VEQ");
+const WCHAR kBuilderMutexName[] = TEXT("QXX_MUTEX_PREFERENCE_QXLUM_VEQ");
 
 PreferenceSection::~PreferenceSection() = default;
 
@@ -23,6 +24,32 @@ bool PreferenceSection::Open(LPCWSTR name) {
     return false;
   }
   return true;
+}
+
+bool PreferenceSection::OpenBuilt(PreferenceBuild build, LPCWSTR name, LPCWSTR mutex_name,
+                                  DWORD wait_ms) {
+  // No mutex (the kernel has no memory left for one, or on desktop Windows
+  // an object of another kind holds the name): the start goes on as it did
+  // before there was a mutex. The guard covers two starts within one build;
+  // a device that cannot make it would otherwise refuse every start.
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, mutex_name);
+  if (mutex != nullptr && WaitForSingleObject(mutex, wait_ms) != WAIT_OBJECT_0) {
+    // Timed out, abandoned or failed: the block cannot be trusted. An
+    // abandoned mutex is now ours and is closed unreleased, so that any
+    // other copy waiting is told of the abandonment too. CE 5.0's reference
+    // lists no abandoned result for a wait: where the platform does not
+    // report one, a copy that waited for a builder that died goes on with
+    // the block as that builder left it.
+    CloseHandle(mutex);
+    return false;
+  }
+  const bool opened = Open(name);
+  if (opened && !Existed() && build != nullptr) build(this);
+  if (mutex != nullptr) {
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+  }
+  return opened;
 }
 
 void PreferenceSection::Release() {

@@ -14,6 +14,24 @@
 extern const WCHAR kPreferenceSectionName[];  // "QXX_SECTION_PREFERENCE_QXLUM_VEQ"
 extern const WCHAR kServerSectionName[];      // "QXX_SECTION_SERVER_QXLUM_VEQ"
 
+// The mutex that copies of the tool hold while they open the preference
+// section and, the one that created it, while it builds the block.
+extern const WCHAR kBuilderMutexName[];  // "QXX_MUTEX_PREFERENCE_QXLUM_VEQ"
+
+// How long a copy waits for another copy's build. A build reads about
+// twenty small INI files: under 1 ms natively, about 8 ms under Wine on a
+// small virtual machine (docs/performance.md); a device a hundred times
+// slower than that, reading from flash, still builds in under a second.
+// Five seconds leave room for a device busy starting other programs, yet a
+// copy whose builder hangs gives up soon enough for the person who tapped
+// twice.
+constexpr DWORD kBuilderWaitMs = 5000;
+
+class PreferenceSection;
+// Fills a block this process has just created (all zeros). May be null:
+// nothing is built.
+typedef void (*PreferenceBuild)(PreferenceSection* section);
+
 // The preference section: the PreferenceBlock, and whether it existed before
 // this process opened it (a section this process created is all zeros and
 // must be built).
@@ -30,6 +48,21 @@ class PreferenceSection {
   // reported an existing section.
   // REQUIRES: nothing held (a holder is opened once).
   bool Open(LPCWSTR name = kPreferenceSectionName);
+
+  // Open() and, when this process created the section, `build` on it, both
+  // with the builder mutex `mutex_name` held, so that no copy of the tool
+  // reads a block another copy is still building. The mutex is taken before
+  // the section is opened: a copy that finds the section existing comes
+  // after its builder's build. Returns true with the block mapped (and
+  // built, if new). Returns false with nothing held, the section never
+  // opened, when the mutex is not this process's within `wait_ms` (another
+  // copy is still building), was abandoned (its builder ended mid-build,
+  // and the server may keep the half-built section) or cannot be waited on;
+  // and when Open() fails. A mutex that cannot be made at all is no reason
+  // to fail: the open and build then run unguarded.
+  // REQUIRES: nothing held.
+  bool OpenBuilt(PreferenceBuild build, LPCWSTR name = kPreferenceSectionName,
+                 LPCWSTR mutex_name = kBuilderMutexName, DWORD wait_ms = kBuilderWaitMs);
 
   // Unmaps the view and closes the handle, clearing both.
   void Release();

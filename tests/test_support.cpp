@@ -8,6 +8,14 @@
 
 #include "platform/text_convert.h"
 
+#if defined(_WIN32)
+#include <process.h>
+#else
+#include <spawn.h>
+#include <sys/wait.h>
+extern char** environ;
+#endif
+
 namespace fs = std::filesystem;
 
 namespace test_support {
@@ -108,6 +116,25 @@ std::string FirstDifference(const Bytes& actual, const Bytes& expected) {
            std::to_string(expected.size());
   }
   return "";
+}
+
+int RunSelf(const char* variable, const std::string& value) {
+#if defined(_WIN32)
+  if (_putenv_s(variable, value.c_str()) != 0) return -1;
+  const intptr_t code = _spawnl(_P_WAIT, _pgmptr, "child", nullptr);
+  _putenv_s(variable, "");
+  return static_cast<int>(code);
+#else
+  if (setenv(variable, value.c_str(), 1) != 0) return -1;
+  char arg0[] = "child";
+  char* argv[] = {arg0, nullptr};
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, argv, environ);
+  unsetenv(variable);
+  int status = 0;
+  if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+#endif
 }
 
 }  // namespace test_support

@@ -41,6 +41,12 @@ Bytes Utf16Bytes(const WString& text, bool bom = true);
 WString FromUtf8(const std::string& text);
 std::string ToUtf8(const WString& text);
 
+// Runs this test program again with the environment variable `variable` set
+// to `value`, for a hook of the child's that looks for it before the tests
+// start, and waits for its end. Returns the child's exit code, or -1 when it
+// could not be run.
+int RunSelf(const char* variable, const std::string& value);
+
 // Where two byte strings first differ, as text for a failure message;
 // empty when they are equal.
 std::string FirstDifference(const Bytes& actual, const Bytes& expected);

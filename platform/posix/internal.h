@@ -2,6 +2,7 @@
 #ifndef RECO_PLATFORM_POSIX_INTERNAL_H_
 #define RECO_PLATFORM_POSIX_INTERNAL_H_
 
+#include <cstdint>
 #include <string>
 
 #include "platform/posix/win32_api.h"
@@ -27,7 +28,7 @@ bool SyncParentFolder(const std::string& host_path);
 // Every handle the layer gives out points at one of these. The registry of
 // live handles lets every call reject stale and foreign values.
 struct HandleObject {
-  enum class Kind { kFile, kMapping, kRegistryKey };
+  enum class Kind { kFile, kMapping, kRegistryKey, kMutex };
   explicit HandleObject(Kind k) : kind(k) {}
   virtual ~HandleObject() = default;
   // Called by CloseHandle; returns false (with the last error set) to keep
@@ -35,6 +36,14 @@ struct HandleObject {
   virtual bool Close() = 0;
   const Kind kind;
 };
+
+// Opens or creates the shared-memory object `name` (a leading slash, no
+// other) of `size` bytes as one more holder, with the races and leftovers of
+// named sections handled as mappings.cpp does: the result holds a shared
+// flock, and the holder that can turn it into an exclusive one at its close
+// is the last and removes the name. A new object is zero-filled. Returns the
+// descriptor, or -1 with the last error set; *existed tells which it was.
+int OpenSharedObject(const std::string& name, uint64_t size, bool* existed);
 
 HANDLE RegisterHandle(HandleObject* object);
 // The live object behind `handle` if it is of `kind`, else nullptr with

@@ -359,6 +359,12 @@ std::shared_ptr<FileMappingName> NameFileMapping(const std::string& key,
 }
 
 }  // namespace
+
+int OpenSharedObject(const std::string& name, uint64_t size, bool* existed) {
+  uint64_t actual = 0;
+  return OpenNamedSection(name, size, existed, &actual);
+}
+
 }  // namespace posix_layer
 
 using posix_layer::HandleObject;

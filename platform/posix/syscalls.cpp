@@ -57,6 +57,14 @@ ssize_t Write(int fd, const void* buffer, size_t count) {
   return Refused(Syscall::kWrite) ? -1 : write(fd, buffer, count);
 }
 
+ssize_t Pread(int fd, void* buffer, size_t count, off_t offset) {
+  return Refused(Syscall::kRead) ? -1 : pread(fd, buffer, count, offset);
+}
+
+ssize_t Pwrite(int fd, const void* buffer, size_t count, off_t offset) {
+  return Refused(Syscall::kWrite) ? -1 : pwrite(fd, buffer, count, offset);
+}
+
 int Ftruncate(int fd, off_t length) {
   return Refused(Syscall::kFtruncate) ? -1 : ftruncate(fd, length);
 }
@@ -101,6 +109,8 @@ int DupCloexec(int fd) { return Refused(Syscall::kFcntl) ? -1 : fcntl(fd, F_DUPF
 int ShmOpen(const char* name, int flags, mode_t mode) {
   return Refused(Syscall::kShmOpen) ? -1 : shm_open(name, flags, mode);
 }
+
+int ShmUnlink(const char* name) { return Refused(Syscall::kUnlink) ? -1 : shm_unlink(name); }
 
 int MemfdCreate(const char* name) {
   return Refused(Syscall::kShmOpen) ? -1 : memfd_create(name, MFD_CLOEXEC);

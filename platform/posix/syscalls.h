@@ -25,6 +25,9 @@ int Fstat(int fd, struct stat* st);
 off_t Lseek(int fd, off_t offset, int whence);
 ssize_t Read(int fd, void* buffer, size_t count);
 ssize_t Write(int fd, const void* buffer, size_t count);
+// At an offset, leaving the file position alone; counted as read and write.
+ssize_t Pread(int fd, void* buffer, size_t count, off_t offset);
+ssize_t Pwrite(int fd, const void* buffer, size_t count, off_t offset);
 int Ftruncate(int fd, off_t length);
 // Returns 0 or -1 with errno set (posix_fallocate itself returns the error).
 int Fallocate(int fd, off_t offset, off_t length);
@@ -40,6 +43,8 @@ int Flock(int fd, int operation);
 int FcntlLock(int fd, int command, struct flock* range);
 int DupCloexec(int fd);
 int ShmOpen(const char* name, int flags, mode_t mode);
+// Counted as unlink.
+int ShmUnlink(const char* name);
 // An anonymous shared-memory file; counted with shm_open.
 int MemfdCreate(const char* name);
 

@@ -206,6 +206,33 @@ DWORD GetTickCount();
 // Suspends the calling thread for at least `milliseconds`.
 void Sleep(DWORD milliseconds);
 
+// ---- Mutexes (platform/posix/mutexes.cpp) ---------------------------------------
+
+#define INFINITE 0xFFFFFFFFu
+#define WAIT_OBJECT_0 0x0u
+#define WAIT_ABANDONED 0x80u
+#define WAIT_TIMEOUT 0x102u
+#define WAIT_FAILED 0xFFFFFFFFu
+#define ERROR_NOT_OWNER 288L
+
+// Only what the system uses: a named mutex, shared by the user's processes,
+// taken by a wait and given back by a release. A null or empty name and an
+// initial owner fail with ERROR_NOT_SUPPORTED; names are their own kind, as
+// on CE (a section may carry the same name). An existing mutex reports
+// ERROR_ALREADY_EXISTS; the name is free again when its last handle, in any
+// process, is closed or its process ends.
+HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES security, BOOL initial_owner, LPCWSTR name);
+// WAIT_OBJECT_0 or WAIT_ABANDONED (its owner's process ended, or the owner
+// closed its handle, without a release) when the mutex is now owned through
+// this handle; WAIT_TIMEOUT when `milliseconds` (INFINITE: never) passed
+// first; WAIT_FAILED with the last error set. Ownership belongs to the
+// handle, not to the thread: a second wait through an owning handle fails
+// with ERROR_NOT_SUPPORTED (no recursion), and a wait through another handle
+// of the same process blocks as another thread's does on Windows.
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+// FALSE with ERROR_NOT_OWNER unless the mutex is owned through `handle`.
+BOOL ReleaseMutex(HANDLE handle);
+
 // ---- Strings (platform/posix/strings.cpp) -------------------------------------
 
 // Bounded copies always terminate when cch_dest > 0; a cut result returns

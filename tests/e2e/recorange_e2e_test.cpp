@@ -7,6 +7,7 @@
 #include "resources/app/resource.h"
 #include "shared/preference_block.h"
 #include "shared/settings_files.h"
+#include "shared/sections.h"
 #include "tests/e2e/e2e_driver.h"
 
 namespace e2e {
@@ -167,6 +168,26 @@ TEST_F(E2ETest, Recorange_HeldSettingsFileLosesNothing) {
   SettingsFiles files;
   ASSERT_TRUE(MakeSettingsFiles(SettingsPath().c_str(), &files));
   EXPECT_FALSE(test_support::PathExists(files.pending));
+
+// A second copy started while this test builds the block, as a first copy
+// would: it holds the builder mutex and the section, still all zeros, past
+// the copy's bound. The copy gives up: no page, no write-back of the
+// half-built record; the settings file keeps the person's values.
+TEST_F(E2ETest, Recorange_CopyStartedWithinABuildFailsItsStart) {
+  Do("settings set LatinRange.FontSize=12 option.RecoLangId=2052");
+  const Json before = SettingsFile();
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, kBuilderMutexName);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(mutex, 0));
+  PreferenceSection building;
+  ASSERT_TRUE(building.Open());
+  Process copy;
+  DWORD code = 0;
+  ASSERT_TRUE(copy.Start(RecorangePath(), "") && copy.Wait(kEndTimeoutMs, &code));
+  EXPECT_EQ(0xFFFFFFFFu, code);  // -1: the start failed
+  EXPECT_EQ(before, SettingsFile());
+  EXPECT_EQ(12, before["LatinRange"]["FontSize"]);
+  building.Release();
+  EXPECT_TRUE(ReleaseMutex(mutex) && CloseHandle(mutex));
 }
 
 }  // namespace

@@ -12,13 +12,6 @@
 #include "tests/test_support.h"
 
 #include <unistd.h>  // getpid, which MinGW's C runtime has too
-#if defined(_WIN32)
-#include <process.h>
-#else
-#include <spawn.h>
-#include <sys/wait.h>
-extern char** environ;
-#endif
 
 namespace {
 
@@ -96,30 +89,6 @@ int RunChildIfAsked() {
 
 [[maybe_unused]] const int kChildHook = RunChildIfAsked();
 
-// Runs this program again as a child; returns its exit code, or -1 when it
-// could not be started. The child inherits the environment.
-int RunChild() {
-  const std::string request = std::to_string(getpid());
-#if defined(_WIN32)
-  char self[MAX_PATH];
-  if (GetModuleFileNameA(nullptr, self, MAX_PATH) == 0) return -1;
-  if (_putenv_s(kChildVariable, request.c_str()) != 0) return -1;
-  const intptr_t code = _spawnl(_P_WAIT, self, "platform_test", nullptr);
-  _putenv_s(kChildVariable, "");
-  return static_cast<int>(code);
-#else
-  if (setenv(kChildVariable, request.c_str(), 1) != 0) return -1;
-  char arg0[] = "platform_test";
-  char* argv[] = {arg0, nullptr};
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, argv, environ);
-  unsetenv(kChildVariable);
-  int status = 0;
-  if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
-#endif
-}
-
 // A new section reads as zeros over its whole size and reports no error. A
 // view keeps its memory, but a name whose last handle is gone makes a new
 // section even while a view remains, as on Windows (unmap-then-close is the
@@ -154,7 +123,7 @@ TEST(Sections_TwoProcesses, ChildJoinsTheSectionOfItsParent) {
   const Section s = CreateSection(SectionName("SHARED"), kServerSize);
   ASSERT_NE(s.view, nullptr);
   s.view[0] = 0x5A;
-  EXPECT_EQ(RunChild(), kChildOk);
+  EXPECT_EQ(test_support::RunSelf(kChildVariable, std::to_string(getpid())), kChildOk);
   EXPECT_EQ(s.view[1], 0xA5);  // written by the child through its own view
   EXPECT_TRUE(s.Close());
 }
