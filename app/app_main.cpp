@@ -5,7 +5,7 @@
 #include "builder/preference_builder.h"
 #include "paths/directories.h"
 #include "resources/app/resource.h"
-#include "shared/settings.h"
+#include "settings/settings_file.h"
 
 #include <new>
 

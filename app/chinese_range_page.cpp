@@ -1,7 +1,7 @@
 #include "app/chinese_range_page.h"
 
 #include "app/range_values.h"
-#include "shared/settings.h"
+#include "settings/settings_file.h"
 
 INT_PTR ChineseRangePage::OnInitTexts(HWND, UINT, WPARAM, LPARAM) {
   const PreferenceBlock* block = Preferences();

@@ -1,7 +1,7 @@
 #include "app/latin_range_page.h"
 
 #include "app/range_values.h"
-#include "shared/settings.h"
+#include "settings/settings_file.h"
 
 INT_PTR LatinRangePage::OnInitTexts(HWND, UINT, WPARAM, LPARAM) {
   const PreferenceBlock* block = Preferences();

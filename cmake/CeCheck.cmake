@@ -81,6 +81,7 @@ file(GLOB reco_ce_sources CONFIGURE_DEPENDS
      ${PROJECT_SOURCE_DIR}/builder/*.cpp
      ${PROJECT_SOURCE_DIR}/ini/*.cpp
      ${PROJECT_SOURCE_DIR}/paths/*.cpp
+     ${PROJECT_SOURCE_DIR}/settings/*.cpp
      ${PROJECT_SOURCE_DIR}/shared/*.cpp)
 
 add_library(reco_ce_check OBJECT ${reco_ce_sources})

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the include lines against the layering the project is built on:
 #
-#   - system code (app/ shared/ builder/ ini/ paths/) includes no header of
+#   - system code (app/ shared/ settings/ builder/ ini/ paths/) includes no header of
 #     the operating system or of a library: an angle-bracket include must be
 #     a C++ standard header (a bare name such as <cstring>), a quoted one a
 #     file of this repository;
@@ -36,7 +36,7 @@ grep -E '\.(c|cc|cpp|cxx|h|hh|hpp)$' "$files" | grep -vE '^build/' | tr '\n' '\0
     FNR == 1 {
       file = FILENAME
       dir = file; sub(/\/[^\/]*$/, "", dir)
-      system_code = file ~ /^(app|shared|builder|ini|paths)\//
+      system_code = file ~ /^(app|shared|settings|builder|ini|paths)\//
     }
     /^[ \t]*#[ \t]*include[ \t]*[<"]/ {
       target = $0

@@ -42,7 +42,7 @@ mutants=(
   "dir-cut|paths/path_utils.cpp|s/static_cast<size_t>\(last - path\) \+ 1/static_cast<size_t>(last - path)/|the directory of a path is cut before its last backslash instead of after it"
   "server-zero|shared/sections.cpp|s/if \(!existed \&\& view_ != nullptr\)/if (view_ != nullptr)/|every opener of the server section zeroes it, wiping the server's and the open page's windows"
   "cut-unchecked|ini/ini_file.cpp|s/!SetEndOfFile\(file_\) /(SetEndOfFile(file_), false) /|closing a written file ignores a failed cut, so a file padded with the reserved room can replace the settings"
-  "no-carry|shared/settings.cpp|s/CarryOver\(&old_file, &new_file, written\)/true/|the write-back drops every key of the old file it does not write itself (NumRange among them)"
+  "no-copy|settings/settings_file.cpp|s/new_file.IniAppendText\(old_file.TextStart\(\), old_file.TextEnd\(\)\) != 0/true/|the write-back drops every line of the old file but its own records (NumRange, comments, other sections)"
   "copy-past|platform/posix/strings.cpp|s/if \(i \+ 1 == cch_dest\) \{/if (i == cch_dest) {/|a bounded copy that fills its buffer writes its terminator one unit past the end"
   "mutex-late|shared/sections.cpp|s/^  HANDLE mutex = CreateMutexW/  const bool early = Open(name);\n&/;s/const bool opened = Open\(name\);/const bool opened = early;/|a start opens the preference section before it takes the builder mutex, so it can open a section whose builder has not taken the mutex yet"
   "wait-ignored|shared/sections.cpp|s/WaitForSingleObject\(mutex, wait_ms\) != WAIT_OBJECT_0/WaitForSingleObject(mutex, wait_ms) % WAIT_TIMEOUT != WAIT_OBJECT_0/|a copy whose wait for the builder timed out goes on as if it had the mutex and reads the block still being built"
@@ -137,7 +137,7 @@ import random
 import re
 import sys
 
-SYSTEM = ("app", "shared", "builder", "ini", "paths")
+SYSTEM = ("app", "shared", "settings", "builder", "ini", "paths")
 FLIPS = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "==",
          "&&": "||", "||": "&&"}
 # Only an operator with a blank on each side: clang-format spaces binary

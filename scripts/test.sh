@@ -327,7 +327,7 @@ tidy() {
 # warnings suppressed in library headers are dropped.
 run_tidy() {
   run-clang-tidy -p "$1" -j "$jobs" -quiet \
-    "^$repo/(app|builder|ini|paths|platform|resources|shared|tools|tests)/" 2>&1 |
+    "^$repo/(app|builder|ini|paths|platform|resources|settings|shared|tools|tests)/" 2>&1 |
     grep -vE '^[0-9]+ warnings? generated\.$|^clang-tidy(-[0-9]+)? '
   return "${PIPESTATUS[0]}"
 }

@@ -3,7 +3,7 @@
 # disk, and killed at many instants of its exit. Every run must leave the
 # settings file whole: the old one or the new one, never an empty or
 # zero-filled file, as the next start would read it (a complete new file may
-# wait beside it as Settings.new: shared/settings_files.h), and the program
+# wait beside it as Settings.new: settings/settings_replace.h), and the program
 # must never fault.
 #
 #   scripts/wine-reliability.sh BUILD_DIR

@@ -18,7 +18,7 @@
 
 // Header record, block offset 0, 92 bytes; stored as one byte record under
 // the key "option". Words without a name are the server's settings: the tool
-// gives them their defaults (kHeaderDefaults, shared/settings.h) and
+// gives them their defaults (kHeaderDefaults, settings/settings_defaults.h) and
 // otherwise carries them unchanged.
 struct HeaderRecord {
   DWORD Word0;         // 0: server setting

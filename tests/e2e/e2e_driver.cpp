@@ -4,8 +4,8 @@
 
 #include "paths/directories.h"
 #include "shared/sections.h"
-#include "shared/settings.h"
-#include "shared/settings_files.h"
+#include "settings/settings_file.h"
+#include "settings/settings_replace.h"
 
 namespace e2e {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "resources/app/resource.h"
 #include "shared/preference_block.h"
-#include "shared/settings_files.h"
+#include "settings/settings_replace.h"
 #include "shared/sections.h"
 #include "tests/e2e/e2e_driver.h"
 

@@ -11,7 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "builder/text_tables.h"
-#include "shared/settings.h"
+#include "settings/settings_defaults.h"
 #include "tools/recoctl/host.h"
 
 namespace {

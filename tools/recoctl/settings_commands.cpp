@@ -11,7 +11,8 @@
 
 #include "paths/directories.h"
 #include "paths/path_utils.h"
-#include "shared/settings_files.h"
+#include "settings/settings_defaults.h"
+#include "settings/settings_replace.h"
 #include "tools/recoctl/block_decoder.h"
 #include "tools/recoctl/live_commands.h"
 

@@ -21,7 +21,7 @@
 #include <CLI/CLI.hpp>
 
 #include "shared/preference_block.h"
-#include "shared/settings.h"
+#include "settings/settings_file.h"
 #include "tools/recoctl/host.h"
 
 void AddSettingsCommands(CLI::App& app, int* exit_code);

@@ -1,6 +1,8 @@
 // The recognition settings file "Config\Settings.ini" under the data
-// directory: its load into a new PreferenceBlock, the defaults of the values
-// it carries, and the write-back at exit.
+// directory: its records, their load into a new PreferenceBlock, and the
+// write-back at exit. The defaults a record takes when it is missing or
+// damaged are in settings_defaults.h; how the file is replaced whole, and
+// put in order after a crash, in settings_replace.h.
 //
 // Section "option" holds five byte records: "option" (header record),
 // "SCRange" (entry 0), "LatinRange" (entry 1), "NumRange" and "Extend". Each
@@ -8,10 +10,8 @@
 // two digits of their sum modulo 256; a value of any other length, with a
 // digit that is not hexadecimal or with a wrong sum takes the defaults of its
 // own record and no other.
-#ifndef RECO_SHARED_SETTINGS_H_
-#define RECO_SHARED_SETTINGS_H_
-
-#include <cstddef>
+#ifndef RECO_SETTINGS_SETTINGS_FILE_H_
+#define RECO_SETTINGS_SETTINGS_FILE_H_
 
 #include "platform/platform.h"
 #include "shared/preference_block.h"
@@ -69,7 +69,7 @@ constexpr int kSettingsFileHeld = -2;
 // load at start-up does: each record that is missing or damaged takes its
 // own defaults (with no file at all, every one does). What is read is the
 // file a load finds current (a complete new file left pending is newer:
-// settings_files.h); nothing is moved. When `statuses` is given it
+// settings_replace.h); nothing is moved. When `statuses` is given it
 // receives, per record of kSettingsRecords, why it was taken or rejected.
 // A file another program holds is tried again for up to `wait_ms`. Returns
 // kSettingsFileRead, kSettingsFileMissing, kSettingsFileUnreadable (an odd
@@ -78,39 +78,6 @@ constexpr int kSettingsFileHeld = -2;
 // them is what the file holds).
 int LoadSettingsFile(LPCWSTR path, PreferenceBlock* block, RecordStatus* statuses,
                      DWORD wait_ms = 0);
-
-// The defaults that are fixed numbers, each defined here once for the load,
-// the write-back and recoctl's help. The header defaults set every header
-// word to 0 but the ones in kHeaderDefaults, the languages (from the user's
-// language) and Hotkey (from the registry, kDefaultHotkey when absent or 0).
-struct HeaderDefault {
-  size_t offset;  // in HeaderRecord
-  DWORD value;
-};
-constexpr HeaderDefault kHeaderDefaults[] = {
-    {offsetof(HeaderRecord, Word8), 15},   {offsetof(HeaderRecord, Word12), 2},
-    {offsetof(HeaderRecord, Word16), 30},  {offsetof(HeaderRecord, Word20), 0x0A30C000},
-    {offsetof(HeaderRecord, Word24), 300}, {offsetof(HeaderRecord, Word28), 6},
-    {offsetof(HeaderRecord, Word44), 1},   {offsetof(HeaderRecord, Word64), 20},
-};
-constexpr DWORD kDefaultHotkey = 96;
-constexpr DWORD kDefaultNumRange = 0x300000;
-constexpr DWORD kDefaultExtendWord0 = 0xFFFFFFFF;
-constexpr DWORD kDefaultExtendSize = 16;
-
-// Gives record `record` of kSettingsRecords in `block` the defaults a
-// rejected value of it gets at load.
-void SetRecordDefaults(int record, PreferenceBlock* block);
-
-// Header defaults: zeroes the header record and sets the server words, the
-// languages from GetUserDefaultLangID, and Hotkey from the registry value
-// "Hotkey" (96 when absent or 0); also zeroes block word 1992.
-void SetHeaderDefaults(PreferenceSection* section);
-void SetHeaderDefaults(PreferenceBlock* block);
-
-// Entry defaults; fields they do not name keep their bytes.
-void SetChineseEntryDefaults(LanguageEntry* entry);
-void SetLatinEntryDefaults(LanguageEntry* entry);
 
 // The records of kSettingsRecords as bits of a mask, for WriteSettingsFile.
 constexpr DWORD RecordBit(int record) { return 1u << record; }
@@ -146,7 +113,7 @@ constexpr int kSettingsPending = 2;
 // "Extend", "NumRange" in that order), which is added when missing. The
 // new text goes to a temporary file, reaches the disk, becomes the pending
 // file (the commit: from here on a load finds the new settings), and then
-// takes the settings file's place (settings_files.h), so that at every
+// takes the settings file's place (settings_replace.h), so that at every
 // instant, a crash or a power cut included, a load finds the whole old
 // settings or the whole new ones. A file another program holds is waited
 // for up to `wait_ms`. Returns 1 when the new file is in place;
@@ -157,4 +124,4 @@ constexpr int kSettingsPending = 2;
 int WriteSettingsFile(LPCWSTR path, const PreferenceBlock* block, DWORD records = kWriteBackRecords,
                       DWORD wait_ms = 0);
 
-#endif  // RECO_SHARED_SETTINGS_H_
+#endif  // RECO_SETTINGS_SETTINGS_FILE_H_

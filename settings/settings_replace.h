@@ -20,8 +20,8 @@
 //   file, pending_aside, temp       pending_aside       pending_aside back, deletes temp
 //   pending_aside without temp      file                deletes pending_aside
 //   pending, pending_aside          pending             deletes pending_aside
-#ifndef RECO_SHARED_SETTINGS_FILES_H_
-#define RECO_SHARED_SETTINGS_FILES_H_
+#ifndef RECO_SETTINGS_SETTINGS_REPLACE_H_
+#define RECO_SETTINGS_SETTINGS_REPLACE_H_
 
 #include "platform/platform.h"
 
@@ -97,4 +97,4 @@ BOOL PlacePendingSettings(const SettingsFiles& files, DWORD wait_ms);
 // and what remains is read by CurrentSettingsFile.
 void RecoverSettingsFiles(const SettingsFiles& files, DWORD wait_ms);
 
-#endif  // RECO_SHARED_SETTINGS_FILES_H_
+#endif  // RECO_SETTINGS_SETTINGS_REPLACE_H_

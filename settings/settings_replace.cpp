@@ -1,4 +1,4 @@
-#include "shared/settings_files.h"
+#include "settings/settings_replace.h"
 
 #include <initializer_list>
 

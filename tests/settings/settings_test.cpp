@@ -1,7 +1,8 @@
 // The recognition settings file: defaults at their documented offsets,
 // damaged records, the registry's hot key, the locale's languages, and the
 // write-back byte for byte, whole at every failed call.
-#include "shared/settings.h"
+#include "settings/settings_defaults.h"
+#include "settings/settings_file.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@
 #include "paths/path_utils.h"
 #include "platform/fault.h"
 #include "platform/test_hooks.h"
-#include "shared/settings_files.h"
+#include "settings/settings_replace.h"
 #include "tests/fault_loop.h"
 #include "tests/shared/test_env.h"
 #include "tests/test_support.h"
