@@ -64,7 +64,7 @@ Section::~Section() {
 struct SharedMemoryHold {
   SharedMemoryHold(std::string n, int f) : name(std::move(n)), fd(f) {}
   ~SharedMemoryHold() {
-    if (sys::Flock(fd, LOCK_EX | LOCK_NB) == 0) shm_unlink(name.c_str());
+    if (sys::Flock(fd, LOCK_EX | LOCK_NB) == 0) sys::ShmUnlink(name.c_str());
     sys::Close(fd);
   }
   SharedMemoryHold(const SharedMemoryHold&) = delete;
@@ -160,7 +160,7 @@ Outcome CreateNamedObject(const std::string& name, uint64_t size, int* fd) {
   }
   if (sys::Flock(*fd, LOCK_SH) != 0 || sys::Ftruncate(*fd, static_cast<off_t>(size)) != 0) {
     const int err = errno;
-    shm_unlink(name.c_str());
+    sys::ShmUnlink(name.c_str());
     sys::Close(*fd);
     SetLastErrorFromErrno(err);
     return Outcome::kFailed;
@@ -196,7 +196,7 @@ Outcome OpenNamedObject(const std::string& name, int* fd, uint64_t* actual, DWOR
   // Nobody holds it: its holders ended without closing it, or its creator
   // died before it could size it. Either way it is a leftover.
   if (sys::Flock(*fd, LOCK_EX | LOCK_NB) == 0) {
-    if (sys::Fstat(*fd, &st) == 0 && st.st_nlink != 0) shm_unlink(name.c_str());
+    if (sys::Fstat(*fd, &st) == 0 && st.st_nlink != 0) sys::ShmUnlink(name.c_str());
     sys::Close(*fd);
     *cause = ERROR_ALREADY_EXISTS;
     return Outcome::kRetry;
