@@ -272,10 +272,8 @@ TEST_F(SettingsTest, Settings_HeldFileLosesNothing) {
     EXPECT_NE(INVALID_HANDLE_VALUE, h);
     return h;
   };
-  const auto file_bytes = [](const WString& path) {
-    Bytes bytes;
-    test_support::ReadFileBytes(path, &bytes);
-    return bytes;
+  const auto file_bytes = [](const WString& path, Bytes bytes = {}) {
+    return test_support::ReadFileBytes(path, &bytes), bytes;
   };
   // Held with share mode 0 while the tool starts: every record takes its
   // defaults, and none of them may reach the file.
@@ -290,13 +288,12 @@ TEST_F(SettingsTest, Settings_HeldFileLosesNothing) {
   Block()->Entries[1].FontSize = 0x33;
   NoteRecordConfirmed(kLatinRangeRecord);
   WriteBackSettings(&section_);
-  PreferenceBlock loaded = {};
-  EXPECT_EQ(kSettingsFileRead, LoadSettingsFile(SettingsFile().c_str(), &loaded, nullptr));
-  for (const Record& r : Records()) {
-    const Bytes expected =
-        r.key == "LatinRange" ? BytesOf(Block(), r.offset, r.value.size()) : r.value;
-    EXPECT_EQ("", FirstDifference(BytesOf(&loaded, r.offset, r.value.size()), expected)) << r.key;
-  }
+  const Record latin = Records()[2];
+  const std::string latin_line = latin.key + "=" + RecordText(latin.value);
+  const std::string confirmed_line = "LatinRange=" + RecordText(BytesOf(Block(), 264, 172));
+  std::string expected = old_text;
+  expected.replace(expected.find(latin_line), latin_line.size(), confirmed_line);
+  EXPECT_EQ("", FirstDifference(file_bytes(SettingsFile()), Utf16(expected)));
 
   // Held without share-delete at exit, twice: the newest complete file
   // waits beside it, the load reads it, and the next start puts it in place.
@@ -310,9 +307,6 @@ TEST_F(SettingsTest, Settings_HeldFileLosesNothing) {
   EXPECT_EQ(kSettingsPending, WriteSettingsFile(files.file, Block()));
   EXPECT_EQ("", FirstDifference(file_bytes(files.file), old_file));
   EXPECT_EQ(files.pending, WString(CurrentSettingsFile(files)));
-  std::memset(&loaded, 0, sizeof(loaded));
-  EXPECT_EQ(kSettingsFileRead, LoadSettingsFile(files.file, &loaded, nullptr));
-  EXPECT_EQ(0x55u, loaded.Entries[0].FontSize);
   CloseHandle(holder);
   const Bytes pending = file_bytes(files.pending);
   Load();
@@ -373,9 +367,6 @@ TEST_F(SettingsTest, Settings_WriteBackIsOldThenNewAtEveryCall) {
       const auto write_back = [&] { result = WriteSettingsFile(files.file, Block()); };
       const long calls = fault_loop::ForEachFailedCall(write_back, check);
       EXPECT_GE(calls, 20);
-      RecordProperty(std::string(supported ? "calls_replace_" : "calls_moves_") +
-                         (old_name == files.file ? "file" : "pending"),
-                     static_cast<int>(calls));
       EXPECT_TRUE(committed);
       committed = false;
       result = -1;

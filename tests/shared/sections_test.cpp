@@ -124,22 +124,6 @@ TEST(Sections_Builder, EveryFailedCallLeavesTheNextStartFree) {
   EXPECT_GT(fault_loop::ForEachCrash([&] { open(&section); }, check), 10);
 }
 
-TEST(Sections_Preference, ExistedFlagAndRelease) {
-  const test_support::WString name = test_env::UniqueName("reco-pref");
-  PreferenceSection first, second;
-  ASSERT_TRUE(first.Open(name.c_str()));
-  EXPECT_FALSE(first.Existed());
-  // The last byte of the block, so that the whole block is seen to be shared.
-  reinterpret_cast<unsigned char*>(first.Block())[sizeof(PreferenceBlock) - 1] = 0x5A;
-  ASSERT_TRUE(second.Open(name.c_str()));
-  EXPECT_TRUE(second.Existed());
-  EXPECT_EQ(0x5A, reinterpret_cast<unsigned char*>(second.Block())[sizeof(PreferenceBlock) - 1]);
-  second.Release();
-  EXPECT_EQ(nullptr, second.Block());
-  EXPECT_EQ(nullptr, second.Handle());
-  first.Release();
-}
-
 TEST(Sections_Server, OnlyTheCreatorZeroesAndReopenReleasesFirst) {
   const test_support::WString name = test_env::UniqueName("reco-server");
   ServerSection creator, opener;
