@@ -50,7 +50,11 @@ TEST(FontNameList_AddAndSort, EachFaceOnceAscendingIgnoringCase) {
   FontNameList::AddFontFamily(b, nullptr, 0, 0);
   EXPECT_EQ(8u, list.Count());
   // A cleared list starts again, and a face it held is new to it.
+  Add(list, "zz");  // after a sort a new face still goes last
+  EXPECT_EQ("zz", Names(list).back());
   list.Clear();
+  list.Sort();  // an empty list sorts to nothing
+  EXPECT_EQ(0u, list.Count());
   Add(list, "A");
   EXPECT_EQ(std::vector<std::string>{"A"}, Names(list));
 }

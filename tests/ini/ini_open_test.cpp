@@ -61,11 +61,15 @@ TEST(IniOpen_Writing, StartsEmptyAndIsCutAtClose) {
   ASSERT_EQ(1, ini.IniSetString(TEXT("A"), TEXT("K"), TEXT("1")));
   // A writer still holding the file would keep this reader out.
   ASSERT_EQ(1, ini.IniOpen(path.c_str(), GENERIC_READ, 0));
+  EXPECT_EQ(0u, ini.Capacity());  // a reader has no room
   Bytes after;
   ASSERT_TRUE(ReadFileBytes(path, &after));
   EXPECT_EQ(test_support::Utf16Bytes(TEXT("[A]\r\nK=1\r\n")), after);
   ASSERT_EQ(1, ini.IniOpen(path.c_str(), GENERIC_WRITE, kIniWriteRoom));
   EXPECT_NE(0, ini.IniClose());
+  EXPECT_EQ(0u, ini.Capacity());
+  BYTE memory[4] = {};
+  EXPECT_EQ(0, ini.IniOpenMemory(memory, 4, GENERIC_READ | GENERIC_WRITE, 4));  // neither alone
 }
 
 // Refused: an access other than reading or writing, a missing file for
