@@ -168,6 +168,7 @@ TEST_F(E2ETest, Recorange_HeldSettingsFileLosesNothing) {
   SettingsFiles files;
   ASSERT_TRUE(MakeSettingsFiles(SettingsPath().c_str(), &files));
   EXPECT_FALSE(test_support::PathExists(files.pending));
+}
 
 // A second copy started while this test builds the block, as a first copy
 // would: it holds the builder mutex and the section, still all zeros, past

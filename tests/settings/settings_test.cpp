@@ -337,7 +337,9 @@ TEST_F(SettingsTest, Settings_WriteBackIsOldThenNewAtEveryCall) {
         for (const WString& name : names) DeleteFileW(name.c_str());
         ASSERT_TRUE(test_support::WriteFileBytes(old_name, old_file));
         // An older settings file under a pending one.
-        if (old_name != files.file) ASSERT_TRUE(test_support::WriteFileBytes(files.file, {1, 2}));
+        if (old_name != files.file) {
+          ASSERT_TRUE(test_support::WriteFileBytes(files.file, {1, 2}));
+        }
       };
       platform_test::SetDeleteAndRenameSupported(supported);
       reset();
