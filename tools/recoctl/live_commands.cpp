@@ -16,9 +16,6 @@ struct LiveArgs {
   bool json = false;
   bool hold = false;
   std::string out;
-  int id = 0;
-  std::string state;
-  int index = 0;
 };
 
 #if !defined(_WIN32)
@@ -99,49 +96,4 @@ void AddLiveCommands(CLI::App& app, int* exit_code) {
   dump->callback([args, exit_code] {
     *exit_code = OnWindows([&] { return live_windows::DumpLive(args->out); });
   });
-
-  CLI::App* page = app.add_subcommand(
-      "page", "Act on the open settings page (the window named by SettingsWindow) as a user would");
-  page->require_subcommand(1);
-
-  CLI::App* wait = page->add_subcommand(
-      "wait", "Wait until a page is open with its texts set and its values loaded");
-  wait->add_option("--timeout", args->timeout, "Seconds to wait (default 10)")
-      ->check(CLI::PositiveNumber);
-  wait->callback([args, exit_code] {
-    const double seconds = args->timeout > 0 ? args->timeout : 10;
-    *exit_code = OnWindows([&] { return live_windows::PageWait(seconds); });
-  });
-
-  CLI::App* state =
-      page->add_subcommand("state", "Print the page's title, template and every control's state");
-  state->add_flag("--json", args->json, "Print JSON");
-  state->callback([args, exit_code] {
-    *exit_code = OnWindows([&] { return live_windows::PageState(args->json); });
-  });
-
-  CLI::App* check = page->add_subcommand("check", "Set a check box as a click would");
-  check->add_option("ID", args->id, "Control id")->required();
-  check->add_option("STATE", args->state, "on or off")
-      ->required()
-      ->check(CLI::IsMember({"on", "off"}));
-  check->callback([args, exit_code] {
-    *exit_code = OnWindows([&] { return live_windows::PageCheck(args->id, args->state == "on"); });
-  });
-
-  CLI::App* select = page->add_subcommand("select", "Select a combo box item as a user would");
-  select->add_option("ID", args->id, "Control id")->required();
-  select->add_option("INDEX", args->index, "Item index from 0")->required();
-  select->callback([args, exit_code] {
-    *exit_code = OnWindows([&] { return live_windows::PageSelect(args->id, args->index); });
-  });
-
-  page->add_subcommand("ok", "Confirm the page (its OK command) and wait for it to close")
-      ->callback([exit_code] { *exit_code = OnWindows([] { return live_windows::PageOk(); }); });
-  page->add_subcommand("close", "Close the page without confirming and wait for it to close")
-      ->callback([exit_code] { *exit_code = OnWindows([] { return live_windows::PageClose(); }); });
-  page->add_subcommand("apply", "Send the page its apply message (save and notify, stay open)")
-      ->callback([exit_code] { *exit_code = OnWindows([] { return live_windows::PageApply(); }); });
-  page->add_subcommand("fit", "Measure every label, check box and group box text against its room")
-      ->callback([exit_code] { *exit_code = OnWindows([] { return live_windows::PageFit(); }); });
 }

@@ -14,11 +14,7 @@
 
 #include "shared/preference_block.h"
 #include "tools/recoctl/diagnose_command.h"
-
-// Exit codes of the live commands.
-constexpr int kLiveDone = 0;
-constexpr int kLiveFailed = 1;  // no section, no page, or the action was refused
-constexpr int kLiveUnsupported = 2;
+#include "tools/recoctl/live_sections.h"
 
 namespace live_windows {
 
@@ -39,17 +35,6 @@ int UseLive(const std::function<bool(PreferenceBlock*)>& use, bool change);
 // With `hold`, it also maps the preference section once another process has
 // created it, and keeps it to the end.
 int Serve(int count, double timeout, bool hold);
-
-// The page named by SettingsWindow.
-int PageWait(double timeout);
-int PageState(bool json);
-int PageCheck(int id, bool on);
-int PageSelect(int id, int index);
-int PageOk();
-int PageClose();
-int PageApply();
-// Whether each text fits its control (page_fit.h).
-int PageFit();
 
 }  // namespace live_windows
 
