@@ -3,9 +3,11 @@
 #include <memory>
 #include <string>
 
+#include "tools/recoctl/diagnose_windows.h"
 #include "tools/recoctl/host.h"
+#include "tools/recoctl/live_block.h"
 #include "tools/recoctl/live_sections.h"
-#include "tools/recoctl/live_windows.h"
+#include "tools/recoctl/stand_in_server.h"
 
 namespace {
 
@@ -26,7 +28,7 @@ int OnlyOnWindows() {
 #endif
 
 // Runs `action` on Windows; elsewhere says that it cannot (the actions are
-// never called there, so live_windows.cpp is not linked).
+// never called there, so the Windows-only files are not linked).
 template <typename Action>
 int OnWindows(Action action) {
 #if defined(_WIN32)
@@ -40,11 +42,11 @@ int OnWindows(Action action) {
 }  // namespace
 
 int RunShowLive(bool json) {
-  return OnWindows([&] { return live_windows::ShowLive(json); });
+  return OnWindows([&] { return live_block::Show(json); });
 }
 
 int RunLiveSettings(const std::function<bool(PreferenceBlock*)>& use, bool change) {
-  return OnWindows([&] { return live_windows::UseLive(use, change); });
+  return OnWindows([&] { return live_block::Use(use, change); });
 }
 
 nlohmann::ordered_json DiagnoseLive(bool preferences_held, const std::string& font_name,
@@ -54,7 +56,7 @@ nlohmann::ordered_json DiagnoseLive(bool preferences_held, const std::string& fo
   const std::unique_ptr<ServerBlock> server = CopyLiveServer();
   json["server section"] = server != nullptr ? "present" : "absent (no server runs)";
 #if defined(_WIN32)
-  json.update(live_windows::DiagnoseWindows(server.get(), font_name, problems));
+  json.update(diagnose_windows::Check(server.get(), font_name, problems));
 #else
   (void)font_name;
   if (server != nullptr) {
@@ -86,14 +88,13 @@ void AddLiveCommands(CLI::App& app, int* exit_code) {
                   "it outlives the page (it is never created here)");
   serve->callback([args, exit_code] {
     *exit_code =
-        OnWindows([&] { return live_windows::Serve(args->count, args->timeout, args->hold); });
+        OnWindows([&] { return stand_in_server::Serve(args->count, args->timeout, args->hold); });
   });
 
   CLI::App* dump = app.add_subcommand(
       "dump", "Copy the bytes of the preference section a running process holds");
   dump->add_flag("--live", args->live, "Read the live section (the only source)")->required();
   dump->add_option("--out", args->out, "File to write the block to")->required();
-  dump->callback([args, exit_code] {
-    *exit_code = OnWindows([&] { return live_windows::DumpLive(args->out); });
-  });
+  dump->callback(
+      [args, exit_code] { *exit_code = OnWindows([&] { return live_block::Dump(args->out); }); });
 }
