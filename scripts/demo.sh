@@ -34,13 +34,16 @@ if [[ ${RECO_SKIP_SETUP:-0} != 1 ]]; then
   "$repo/scripts/setup.sh"
 fi
 
+# recopage, the tests' page driver, is built in the same tree by name (it is
+# never part of the package): without a display it acts on the page.
 say "building recorange.exe and recoctl.exe (windows-release preset: what the package holds)"
 [[ -f $build_root/windows-release/CMakeCache.txt ]] ||
   cmake --preset windows-release -B "$build_root/windows-release" >/dev/null
-cmake --build "$build_root/windows-release" -j 2 --target recorange recoctl >/dev/null
+cmake --build "$build_root/windows-release" -j 2 --target recorange recoctl recopage >/dev/null
 bin=$build_root/windows-release
 recorange=$(find "$bin" -name recorange.exe -path '*app*' | head -n1)
 recoctl=$(find "$bin" -name recoctl.exe | head -n1)
+recopage=$(find "$bin" -name recopage.exe | head -n1)
 
 demo=$build_root/demo
 mkdir -p "$demo"
@@ -89,14 +92,14 @@ if [[ $headless == 0 ]]; then
 else
   wine "$recorange" </dev/null &
   page_pid=$!
-  wine "$recoctl" page wait --timeout 60 </dev/null
+  wine "$recopage" wait --timeout 60 </dev/null
   shot=$demo/page-$lang_tag.png
   xwd -root -silent | convert xwd:- -trim +repage -trim +repage "$shot"
   echo "screenshot: $shot"
   say "what the page shows"
-  wine "$recoctl" page state </dev/null
+  wine "$recopage" state </dev/null
   say "confirming the page as a user would (OK)"
-  wine "$recoctl" page ok </dev/null
+  wine "$recopage" ok </dev/null
   wait "$page_pid" || page_status=$?
 fi
 echo "the page exited with $page_status"

@@ -21,8 +21,9 @@ dir=$(cd "${1:?usage: wine-reliability.sh BUILD_DIR}" && pwd)
 full_disk_runs=${RECO_FULL_DISK_RUNS:-10}
 kill_runs=${RECO_KILL_RUNS:-24}
 recorange=$(find "$dir" -name recorange.exe -path '*app*' | head -n1)
-recoctl=$(find "$dir" -name recoctl.exe | head -n1)
-[[ -n $recorange && -n $recoctl ]] || { echo "no recorange.exe or recoctl.exe under $dir"; exit 1; }
+# The page is driven by the tests' companion, built with the tests.
+recopage_exe=$(find "$dir" -name recopage.exe | head -n1)
+[[ -n $recorange && -n $recopage_exe ]] || { echo "no recorange.exe or recopage.exe under $dir"; exit 1; }
 
 # shellcheck source=scripts/wine-session.sh
 source "$repo/scripts/wine-session.sh"
@@ -36,21 +37,21 @@ failed=0
 pass() { passed=$((passed + 1)); printf 'ok    %s\n' "$*"; }
 fail() { failed=$((failed + 1)); printf 'FAIL  %s\n' "$*"; }
 
-ctl() { wine "$recoctl" "$@" </dev/null >/dev/null 2>&1; }
+recopage() { wine "$recopage_exe" "$@" </dev/null >/dev/null 2>&1; }
 
 # Starts the program and waits for its page; sets page_pid.
 open_page() {
   wine "$recorange" </dev/null >/dev/null 2>&1 &
   page_pid=$!
-  ctl page wait --timeout 30
+  recopage wait --timeout 30
 }
 
 # One whole run: open the page, set the space check box (on or off), confirm,
 # and return the program's exit status.
 run_once() {
   open_page || { kill -9 "$page_pid" 2>/dev/null; wait "$page_pid"; return 99; }
-  ctl page check 305 "$1"
-  ctl page ok
+  recopage check 305 "$1"
+  recopage ok
   wait "$page_pid"
 }
 
@@ -126,11 +127,11 @@ kills() {
     touch -d '-1 second' "$settings"
     touch "$work/mark"
     open_page || { fail "kill $run: the page did not open"; kill -9 "$page_pid"; continue; }
-    ctl page check 305 on
+    recopage check 305 on
     # The write-back takes a millisecond or two here: the delay is counted in
     # turns of an empty loop (about a microsecond each), not in sleeps.
     delay=$(((run - 1) * 100))
-    ctl page ok &
+    recopage ok &
     ok_pid=$!
     until [[ -n $(leftovers) || $settings -nt $work/mark ]] || ! kill -0 "$page_pid" 2>/dev/null; do :; done
     for ((i = 0; i < delay; i++)); do :; done

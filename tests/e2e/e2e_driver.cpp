@@ -10,7 +10,7 @@
 namespace e2e {
 namespace {
 
-constexpr DWORD kRecoctlTimeoutMs = 60000;
+constexpr DWORD kCommandTimeoutMs = 60000;
 constexpr DWORD kPollMs = 20;
 
 // The build gives host paths; under Wine the host's root is drive Z:.
@@ -78,6 +78,7 @@ void Process::Kill() {
 
 WString RecorangePath() { return ProgramPath(RECO_RECORANGE_EXE); }
 WString RecoctlPath() { return ProgramPath(RECO_RECOCTL_EXE); }
+WString RecopagePath() { return ProgramPath(RECO_RECOPAGE_EXE); }
 
 WString SettingsPath() {
   ResolveDataDir();
@@ -128,26 +129,25 @@ void E2ETest::Reset() {
   }
 }
 
-Output E2ETest::Recoctl(const std::string& args) {
+Output E2ETest::Run(const WString& program, const std::string& args) {
   Output result;
-  const WString output = temp_ / L"recoctl.txt";
+  const WString output = temp_ / L"command.txt";
   Process process;
-  if (!process.Start(RecoctlPath(), args, output) ||
-      !process.Wait(kRecoctlTimeoutMs, &result.exit_code)) {
-    result.text = "recoctl " + args + " did not run to its end";
+  if (!process.Start(program, args, output) ||
+      !process.Wait(kCommandTimeoutMs, &result.exit_code)) {
+    result.text = test_support::ToUtf8(program) + " " + args + " did not run to its end";
     return result;
   }
   result.text = FileText(output);
   return result;
 }
 
-void E2ETest::Do(const std::string& args) {
-  const Output out = Recoctl(args);
-  EXPECT_EQ(0u, out.exit_code) << "recoctl " << args << ": " << out.text;
+void E2ETest::ExpectDone(const std::string& command, const Output& out) {
+  EXPECT_EQ(0u, out.exit_code) << command << ": " << out.text;
 }
 
 Json E2ETest::PageState() {
-  const Output state = Recoctl("page state --json");
+  const Output state = Recopage("state --json");
   if (state.exit_code != 0) return Json();
   return Json::parse(state.text, nullptr, false);
 }
@@ -192,12 +192,12 @@ std::vector<std::string> E2ETest::StopServer() {
 void E2ETest::OpenPage(const std::string& settings) {
   if (!settings.empty()) Do("settings set " + settings);
   ASSERT_TRUE(page_.Start(RecorangePath(), ""));
-  const Output wait = Recoctl("page wait --timeout 30");
+  const Output wait = Recopage("wait --timeout 30");
   ASSERT_EQ(0u, wait.exit_code) << wait.text;
 }
 
 void E2ETest::End(const char* how) {
-  Do(std::string("page ") + how);
+  DoPage(how);
   DWORD code = 0xFFFFFFFF;
   EXPECT_TRUE(page_.Wait(kEndTimeoutMs, &code)) << "the program did not end";
   EXPECT_EQ(0u, code);

@@ -1,7 +1,7 @@
-// Drives the settings program and recoctl as separate processes, the way a
-// user and the input-method server meet them: programs started by path,
-// the settings file and the page acted on through recoctl's commands, the
-// server played by "recoctl serve". Windows only.
+// Drives the settings program, recoctl and recopage as separate processes,
+// the way a user and the input-method server meet them: programs started by
+// path, the settings file acted on through recoctl's commands and the page
+// through recopage's, the server played by "recoctl serve". Windows only.
 #ifndef RECO_TESTS_E2E_E2E_DRIVER_H_
 #define RECO_TESTS_E2E_E2E_DRIVER_H_
 
@@ -50,6 +50,7 @@ struct Output {
 // The built programs, from the paths the build gives.
 WString RecorangePath();
 WString RecoctlPath();
+WString RecopagePath();
 // The settings file of the data directory the programs resolve.
 WString SettingsPath();
 // True while some process holds the named section.
@@ -65,11 +66,13 @@ class E2ETest : public ::testing::Test {
   void TearDown() override { Reset(); }
   void Reset();
 
-  // Runs "recoctl args" to its end (at most 60 s).
-  Output Recoctl(const std::string& args);
-  // Runs it and expects success.
-  void Do(const std::string& args);
-  // "recoctl page state --json", parsed; null when no page is open.
+  // Runs "recoctl args" or "recopage args" to its end (at most 60 s).
+  Output Recoctl(const std::string& args) { return Run(RecoctlPath(), args); }
+  Output Recopage(const std::string& args) { return Run(RecopagePath(), args); }
+  // Runs them and expects success.
+  void Do(const std::string& args) { ExpectDone("recoctl " + args, Recoctl(args)); }
+  void DoPage(const std::string& args) { ExpectDone("recopage " + args, Recopage(args)); }
+  // "recopage state --json", parsed; null when no page is open.
   Json PageState();
   // "recoctl settings export": the settings file's fields by record name.
   Json SettingsFile();
@@ -87,9 +90,12 @@ class E2ETest : public ::testing::Test {
   // Sets `settings` ("Record.Field=value ...") in the settings file unless
   // empty, starts the program and waits until its page has loaded.
   void OpenPage(const std::string& settings);
-  void Check(int id, bool on) { Do("page check " + std::to_string(id) + (on ? " on" : " off")); }
-  // Ends the page with "page ok" or "page close" and the program with 0.
+  void Check(int id, bool on) { DoPage("check " + std::to_string(id) + (on ? " on" : " off")); }
+  // Ends the page with "recopage ok" or "recopage close" and the program with 0.
   void End(const char* how);
+
+  Output Run(const WString& program, const std::string& args);
+  static void ExpectDone(const std::string& command, const Output& out);
 
   test_support::TempDir temp_;
   test_env::TestRegistry registry_{temp_};  // no "Path" naming another installation

@@ -28,7 +28,7 @@ TEST_F(E2ETest, Recorange_PageFollowsRecoLangId) {
     const char* more;     // further settings
     int template_id;
     const char* font;                    // selected on open; null when the load selects none
-    DWORD first_box_exit;                // of recoctl's click on the first box
+    DWORD first_box_exit;                // of recopage's click on the first box
     const char* chinese_range;           // entry 0 after the clicks and a confirmation
     int latin_phrase_mode, latin_space;  // entry 1 likewise
   } cases[] = {
@@ -38,7 +38,7 @@ TEST_F(E2ETest, Recorange_PageFollowsRecoLangId) {
       {1033, 1, "", IDD_LATIN_RANGE, u8"宋体", 1, "0x8400701", 4, 0},
       // No entry of the page's language: texts and lists all the same, the
       // clicks store nothing, and only the page's own idleness tells
-      // recoctl's wait that it has loaded.
+      // recopage's wait that it has loaded.
       {1033, 1, " LatinRange.LangId=1031", IDD_LATIN_RANGE, nullptr, 1, "0x8400701", 3, 1},
   };
   for (const auto& c : cases) {
@@ -48,7 +48,7 @@ TEST_F(E2ETest, Recorange_PageFollowsRecoLangId) {
     SCOPED_TRACE(settings);
     Reset();
     OpenPage(settings);
-    const Output fit = Recoctl("page fit");
+    const Output fit = Recopage("fit");
     EXPECT_EQ(0u, fit.exit_code) << fit.text;  // each clipped text is named with its control
     Json state = PageState();
     EXPECT_EQ(c.template_id, state["template"]);
@@ -59,7 +59,7 @@ TEST_F(E2ETest, Recorange_PageFollowsRecoLangId) {
     EXPECT_EQ(c.font ? Json(c.font) : Json(), selected >= 0 ? fonts["items"].at(selected) : Json())
         << fonts["items"];
     EXPECT_EQ(c.first_box_exit,
-              Recoctl("page check " + std::to_string(IDC_STANDARD_CHARS) + " on").exit_code);
+              Recopage("check " + std::to_string(IDC_STANDARD_CHARS) + " on").exit_code);
     Check(IDC_SPECIAL_RADICALS, true);
     Check(IDC_TRADITIONAL_FORMS, false);
     End("ok");
@@ -96,9 +96,9 @@ TEST_F(E2ETest, Recorange_GoneWindowThenApplyAndClose) {
   EXPECT_EQ(Json::array({"8", "9", "10", "11", "12", "13", "14"}), sizes["items"]);
   EXPECT_EQ(Json::array({8, 9, 10, 11, 12, 13, 14}), sizes["data"]);
   for (int id : {IDC_CHINESE_PUNCTUATION, IDC_ENGLISH_PUNCTUATION}) Check(id, true);
-  Do("page select " + std::to_string(IDC_CHARSET) + " 1");
-  Do("page select " + std::to_string(IDC_FONT_SIZE) + " 1");
-  Do("page apply");
+  DoPage("select " + std::to_string(IDC_CHARSET) + " 1");
+  DoPage("select " + std::to_string(IDC_FONT_SIZE) + " 1");
+  DoPage("apply");
   EXPECT_TRUE(PageState().is_object()) << "the apply ended the page";
   Check(IDC_DIGITS, true);
   End("close");

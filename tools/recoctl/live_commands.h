@@ -1,13 +1,10 @@
-// recoctl's live commands: they work on the named sections and the settings
-// page of running processes, stand in for the input-method server, and
-// drive an open page with the messages a user's clicks produce. Windows
-// only: elsewhere each prints that and exits with 2.
+// recoctl's live commands: they work on the named sections of running
+// processes and stand in for the input-method server. Windows only:
+// elsewhere each prints that and exits with 2.
 //
 //   serve [--count N] [--timeout S]  publish a hidden window in ServerWindow
 //                                    and print one line per reload notification
 //   dump --live --out FILE           copy the preference section's bytes
-//   page wait|state|check|select|ok|close|apply|fit
-//                                    the page named by SettingsWindow
 //
 // "show --live" (in the show command) decodes the section through
 // RunShowLive.
@@ -24,7 +21,7 @@
 #include "shared/preference_block.h"
 #include "tools/recoctl/diagnose_command.h"
 
-// Adds "serve", "dump" and "page"; *exit_code receives the result of the one
+// Adds "serve" and "dump"; *exit_code receives the result of the one
 // that runs.
 void AddLiveCommands(CLI::App& app, int* exit_code);
 

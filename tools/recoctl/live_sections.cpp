@@ -1,5 +1,6 @@
 #include "tools/recoctl/live_sections.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "shared/sections.h"
@@ -22,3 +23,9 @@ std::unique_ptr<PreferenceBlock> CopyLivePreferences() {
 }
 
 std::unique_ptr<ServerBlock> CopyLiveServer() { return CopyLive<ServerBlock>(kServerSectionName); }
+
+std::string WindowWord(HWND window) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof(buffer), "0x%08X", static_cast<unsigned>(WindowToWord(window)));
+  return buffer;
+}

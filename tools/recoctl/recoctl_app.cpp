@@ -16,12 +16,16 @@ constexpr int kExitBadArguments = 2;
 }  // namespace
 
 int RunRecoctl(const std::vector<std::string>& args) {
-  CLI::App app{"recoctl: inspect and drive the recognition-range settings tool"};
+  CLI::App app{
+      "recoctl: inspect and maintain the recognition-range settings tool's files and shared "
+      "records"};
   app.require_subcommand(1);
   // Host paths under Wine start with "/": they are arguments, never the
   // Windows-style options CLI11 would otherwise take them for.
   app.allow_windows_style_options(false);
   app.footer(
+      "Commands: ini, build, show, settings, diagnose; on Windows also serve, dump --live,\n"
+      "show --live and settings show|set --live.\n"
       "Examples:\n"
       "  recoctl ini get Lang.ini \"RECO LANG\" ID_LANG_EN --result\n"
       "  recoctl build --out block.bin && recoctl show block.bin --json\n"
@@ -34,7 +38,6 @@ int RunRecoctl(const std::vector<std::string>& args) {
       "  recoctl serve --hold                   (stand-in server that keeps the section)\n"
       "  recoctl settings set --live LatinRange.PhraseMode=4\n"
       "  recoctl show --live --json; recoctl dump --live --out block.bin\n"
-      "  recoctl page wait; recoctl page check 303 on; recoctl page ok\n"
       "Each command's --help shows its options; \"settings --help\" lists every field.");
   app.set_version_flag("--version", RECO_VERSION, "Print the version and exit");
   int exit_code = 0;

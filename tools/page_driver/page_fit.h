@@ -1,7 +1,7 @@
-// "recoctl page fit": whether every text of an open page fits its control,
+// "recopage fit": whether every text of an open page fits its control,
 // measured as the control draws it. Windows only.
-#ifndef RECO_TOOLS_RECOCTL_PAGE_FIT_H_
-#define RECO_TOOLS_RECOCTL_PAGE_FIT_H_
+#ifndef RECO_TOOLS_PAGE_DRIVER_PAGE_FIT_H_
+#define RECO_TOOLS_PAGE_DRIVER_PAGE_FIT_H_
 
 #include "platform/platform.h"
 
@@ -10,10 +10,10 @@ namespace page_fit {
 // Prints one line per label, check box and group box of `page` (a window of
 // another process, made from dialog template `template_id` of its program):
 // the width its text needs and the width it has, in pixels, and "clipped"
-// when the first is larger. Returns kLiveDone when every text fits,
-// kLiveFailed when one does not or the page cannot be measured.
+// when the first is larger. Returns kPageDone when every text fits,
+// kPageFailed when one does not or the page cannot be measured.
 int Report(HWND page, int template_id);
 
 }  // namespace page_fit
 
-#endif  // RECO_TOOLS_RECOCTL_PAGE_FIT_H_
+#endif  // RECO_TOOLS_PAGE_DRIVER_PAGE_FIT_H_

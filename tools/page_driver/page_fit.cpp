@@ -1,11 +1,11 @@
-#include "tools/recoctl/page_fit.h"
+#include "tools/page_driver/page_fit.h"
 
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "tools/page_driver/page_actions.h"
 #include "tools/recoctl/host.h"
-#include "tools/recoctl/live_windows.h"
 
 namespace page_fit {
 namespace {
@@ -111,9 +111,9 @@ int TextRoom(HWND control, HDC dc, int width, const char** kind) {
 int Report(HWND page, int template_id) {
   HWND copy = MakeUnseenCopy(page, template_id);
   if (copy == nullptr) {
-    PrintErr("recoctl: template " + std::to_string(template_id) +
+    PrintErr("recopage: template " + std::to_string(template_id) +
              " of the page's program could not be made here\n");
-    return kLiveFailed;
+    return kPageFailed;
   }
   int measured = 0;
   int clipped = 0;
@@ -150,7 +150,7 @@ int Report(HWND page, int template_id) {
   }
   DestroyWindow(copy);
   PrintOut(std::to_string(measured - clipped) + " of " + std::to_string(measured) + " texts fit\n");
-  return clipped == 0 && measured > 0 ? kLiveDone : kLiveFailed;
+  return clipped == 0 && measured > 0 ? kPageDone : kPageFailed;
 }
 
 }  // namespace page_fit
