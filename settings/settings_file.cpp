@@ -152,6 +152,7 @@ int LoadRecoSettings(PreferenceSection* section, LPCWSTR data_dir) {
   // written over what the file holds.
   g_file_unread =
       LoadSettingsFile(block->SettingsPath, block, nullptr, kLoadWaitMs) == kSettingsFileHeld;
+  g_confirmed_records = 0;
   return 1;
 }
 
