@@ -70,6 +70,7 @@ TEST(IniOpen_Writing, StartsEmptyAndIsCutAtClose) {
   EXPECT_EQ(0u, ini.Capacity());
   BYTE memory[4] = {};
   EXPECT_EQ(0, ini.IniOpenMemory(memory, 4, GENERIC_READ | GENERIC_WRITE, 4));  // neither alone
+  EXPECT_EQ(0, ini.IniOpenMemory(memory, 0, GENERIC_WRITE, 0));  // a writer without room
 }
 
 // Refused: an access other than reading or writing, a missing file for
@@ -104,12 +105,15 @@ TEST(IniOpen_Faults, EveryFailedCallReleasesWhatItHeld) {
     WString path = WriteIni(dir, "[A]\r\n");
     IniFile ini;
     int opened = 0;
+    DWORD error = 0;
     const long calls = fault_loop::ForEachFailedCall(
-        [&] { opened = ini.IniOpen(path.c_str(), access, kIniWriteRoom); },
+        [&] { opened = ini.IniOpen(path.c_str(), access, kIniWriteRoom), error = GetLastError(); },
         [&](long n, bool completed) {
           SCOPED_TRACE("call " + std::to_string(n));
-          // A failed call the layer can do without (a stat) still opens.
+          // A failed call the layer can do without (a stat) still opens; a
+          // failure says why, whatever the cleanup after it did.
           EXPECT_EQ(opened != 0, ini.IsOpen());
+          EXPECT_TRUE(opened || error != ERROR_SUCCESS);
           EXPECT_TRUE(opened || !completed);
           ini.IniClose();
           Bytes after;
