@@ -86,19 +86,6 @@ TEST(IniWriter_Access, ReadersAreNotWritten) {
   MemoryIni reader("[A]\r\nk=1\r\n");
   EXPECT_EQ(0, reader.IniSetString(TEXT("A"), TEXT("k"), TEXT("2")));
   EXPECT_EQ(1, reader.IniGetInt(TEXT("A"), TEXT("k"), 0));
-  const WCHAR text[] = TEXT("[B]");
-  EXPECT_EQ(0, reader.IniAppendText(text, text + 3));
-}
-
-// Text is appended as it is, without a line break of its own; a U+0000 would
-// end the text early and is refused, as is text past the room.
-TEST(IniWriter_Append, TextAsItIsWithinTheRoom) {
-  MemoryIni ini(20u);  // the mark and three times three units fit exactly
-  const WCHAR text[] = {TEXT(';'), TEXT('\n'), TEXT('k'), 0, TEXT('x')};
-  EXPECT_EQ(0, ini.IniAppendText(text, text + 5));
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(1, ini.IniAppendText(text, text + 3));
-  EXPECT_EQ(0, ini.IniAppendText(text, text + 1));
-  EXPECT_EQ(";\nk;\nk;\nk", Text(ini));
 }
 
 TEST(IniWriter_Records, EncodeWithChecksum) {
