@@ -63,10 +63,6 @@ void SetLatinEntryDefaults(LanguageEntry* entry) {
   SetCommonEntryDefaults(entry);
 }
 
-void SetHeaderDefaults(PreferenceSection* section) {
-  SetHeaderDefaults(section != nullptr ? section->Block() : nullptr);
-}
-
 void SetHeaderDefaults(PreferenceBlock* block) {
   if (block == nullptr) return;
   HeaderRecord* header = &block->Header;

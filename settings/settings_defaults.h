@@ -9,7 +9,6 @@
 #include "platform/platform.h"
 #include "settings/settings_file.h"
 #include "shared/preference_block.h"
-#include "shared/sections.h"
 
 // The defaults that are fixed numbers. The header defaults set every header
 // word to 0 but the ones in kHeaderDefaults, the languages (from the user's
@@ -36,7 +35,6 @@ void SetRecordDefaults(int record, PreferenceBlock* block);
 // Header defaults: zeroes the header record and sets the server words, the
 // languages from GetUserDefaultLangID, and Hotkey from the registry value
 // "Hotkey" (96 when absent or 0); also zeroes block word 1992.
-void SetHeaderDefaults(PreferenceSection* section);
 void SetHeaderDefaults(PreferenceBlock* block);
 
 // Entry defaults; fields they do not name keep their bytes.

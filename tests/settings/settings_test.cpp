@@ -146,11 +146,17 @@ TEST_F(SettingsTest, Settings_DefaultsWithoutAFile) {
       EXPECT_EQ(word.second, value) << "block offset " << word.first;
     }
   }
-  // The load clears the server's first unit and word 1988 whatever they held.
+  // The load clears the server's first unit and words 1988 and 1992 whatever
+  // they held; each record's defaults touch that record alone.
   Block()->ServerData[0] = 7;
-  Block()->Word1988 = 7;
+  Block()->Word1988 = Block()->Word1992 = 7;
   LoadRecoSettings(&section_, DataDir().c_str());
-  EXPECT_EQ(0, Block()->ServerData[0] + Block()->Word1988);
+  EXPECT_EQ(0, Block()->ServerData[0] + Block()->Word1988 + Block()->Word1992);
+  std::memset(Block(), 0, sizeof(PreferenceBlock));
+  SetRecordDefaults(kOptionRecord, Block());
+  EXPECT_EQ(0u, Block()->Entries[0].LangId) << "the header's defaults reached the next record";
+  SetRecordDefaults(kChineseRangeRecord, Block());
+  EXPECT_EQ(0u, Block()->Entries[1].LangId) << "an entry's defaults reached the next one";
   // The whole word is compared: 2052 with a nonzero upper half is not 2052.
   Block()->Entries[0].LangId = 0x10804;
   EXPECT_EQ(nullptr, FindLanguageEntry(Block(), 2052));
@@ -300,6 +306,7 @@ TEST_F(SettingsTest, Settings_HeldFileLosesNothing) {
   Load(old_text);
   SettingsFiles files;
   ASSERT_TRUE(MakeSettingsFiles(SettingsFile().c_str(), &files));
+  EXPECT_EQ(DataDir() + TEXT("Config\\Settings.new"), files.pending);
   holder = hold(FILE_SHARE_READ);
   Block()->Entries[0].FontSize = 0x44;
   EXPECT_EQ(kSettingsPending, WriteSettingsFile(files.file, Block()));

@@ -71,6 +71,7 @@ TEST(Sections_Builder, CopyWaitsForTheBuildOfAnotherProcess) {
   ASSERT_TRUE(server != nullptr && opened);
   EXPECT_EQ(kBuilt, seen) << "the copy read the block before its build ended";
   copy.Release();
+  EXPECT_EQ(nullptr, copy.Block());
   CloseHandle(server);
 }
 
@@ -139,6 +140,7 @@ TEST(Sections_Server, OnlyTheCreatorZeroesAndReopenReleasesFirst) {
   ASSERT_TRUE(opener.Open(name.c_str()));
   EXPECT_EQ(0u, opener.Block()->SettingsWindow);
   opener.Release();
+  EXPECT_TRUE(opener.Block() == nullptr && opener.Handle() == nullptr);
 }
 
 }  // namespace
