@@ -7,8 +7,8 @@
 
 #include "builder/folder_path.h"
 #include "builder/loaders.h"
-#include "shared/sections.h"
 #include "settings/settings_file.h"
+#include "shared/sections.h"
 
 DWORD BuildPreferences(PreferenceSection* section, LPCWSTR install_dir, LPCWSTR data_dir) {
   PreferenceBlock* block = section != nullptr ? section->Block() : nullptr;

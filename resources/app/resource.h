@@ -1,6 +1,6 @@
 // Resource ids of the settings program, each defined once: the icon, the two
-// page templates and their controls. Plain preprocessor definitions, so that the resource compiler reads
-// this file as C++ does.
+// page templates and their controls. Plain preprocessor definitions, so that the resource compiler
+// reads this file as C++ does.
 #ifndef RECO_RESOURCES_APP_RESOURCE_H_
 #define RECO_RESOURCES_APP_RESOURCE_H_
 

@@ -3,9 +3,9 @@
 #include <sstream>
 
 #include "paths/directories.h"
-#include "shared/sections.h"
 #include "settings/settings_file.h"
 #include "settings/settings_replace.h"
+#include "shared/sections.h"
 
 namespace e2e {
 namespace {

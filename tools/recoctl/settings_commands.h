@@ -20,8 +20,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "shared/preference_block.h"
 #include "settings/settings_file.h"
+#include "shared/preference_block.h"
 #include "tools/recoctl/host.h"
 
 void AddSettingsCommands(CLI::App& app, int* exit_code);
