@@ -85,6 +85,7 @@ TEST(IniWriter_Room, AnEditThatDoesNotFitChangesNothing) {
 TEST(IniWriter_Access, ReadersAreNotWritten) {
   MemoryIni reader("[A]\r\nk=1\r\n");
   EXPECT_EQ(0, reader.IniSetString(TEXT("A"), TEXT("k"), TEXT("2")));
+  EXPECT_EQ(0, reader.IniSetRecord(TEXT("A"), TEXT("k"), reinterpret_cast<const BYTE*>("2"), 1));
   EXPECT_EQ(1, reader.IniGetInt(TEXT("A"), TEXT("k"), 0));
 }
 
