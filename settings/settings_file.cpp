@@ -200,9 +200,7 @@ int WriteSettingsFile(LPCWSTR path, const PreferenceBlock* block, DWORD records,
   // Closing flushes the new text and its length to the disk; only a file
   // known to be whole becomes the pending one.
   ok = new_file.IniClose() && ok;
-  if (ok &&
-      !(FileExists(files.pending) ? ReplaceWithFile(files.pending, files.temp, files.pending_aside)
-                                  : MoveFileW(files.temp, files.pending))) {
+  if (ok && !ReplaceWithFile(files.pending, files.temp, files.pending_aside)) {
     // A move reports a failed sync of its folder after the rename: the new
     // text is then in place all the same.
     ok = !FileExists(files.temp) && GetLastError() == ERROR_FILE_NOT_FOUND;

@@ -152,7 +152,7 @@ DWORD TakeShareLocks(int fd, bool fd_reads, DWORD access, DWORD share_mode) {
 // file, which the caller's own call then reports), else `refusal`. Asked and
 // acted on in two steps: an opener that comes between them is not refused,
 // which no caller of the system relies on.
-DWORD RefusalOfRename(const std::string& host, DWORD refusal, bool any_opener = false) {
+DWORD RefusalByOpeners(const std::string& host, DWORD refusal, bool any_opener = false) {
   const int fd = sys::Open(host.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return errno == ENOENT ? ERROR_SUCCESS : Win32ErrorFromErrno(errno);
   struct stat st;
@@ -503,7 +503,7 @@ BOOL DeleteFileW(LPCWSTR path) {
   }
   const std::string host = posix_layer::HostPath(path);
   // CE refuses to delete a file that is open at all, whatever it shares.
-  const DWORD refused = posix_layer::RefusalOfRename(host, ERROR_SHARING_VIOLATION, true);
+  const DWORD refused = posix_layer::RefusalByOpeners(host, ERROR_SHARING_VIOLATION, true);
   if (refused != ERROR_SUCCESS) {
     SetLastError(refused);
     return FALSE;
@@ -527,7 +527,7 @@ BOOL MoveFileW(LPCWSTR existing, LPCWSTR new_name) {
     SetLastError(ERROR_ALREADY_EXISTS);
     return FALSE;
   }
-  const DWORD refused = posix_layer::RefusalOfRename(from, ERROR_SHARING_VIOLATION);
+  const DWORD refused = posix_layer::RefusalByOpeners(from, ERROR_SHARING_VIOLATION);
   if (refused != ERROR_SUCCESS) {
     SetLastError(refused);
     return FALSE;
@@ -553,9 +553,9 @@ BOOL DeleteAndRenameFile(LPCWSTR dest, LPCWSTR source) {
       return FALSE;
     }
   }
-  DWORD refused = posix_layer::RefusalOfRename(to, ERROR_ACCESS_DENIED);
+  DWORD refused = posix_layer::RefusalByOpeners(to, ERROR_ACCESS_DENIED);
   if (refused == ERROR_SUCCESS)
-    refused = posix_layer::RefusalOfRename(from, ERROR_SHARING_VIOLATION);
+    refused = posix_layer::RefusalByOpeners(from, ERROR_SHARING_VIOLATION);
   if (refused != ERROR_SUCCESS) {
     SetLastError(refused);
     return FALSE;
